@@ -1,0 +1,52 @@
+// Pixel surface: format set-up, the single-pixel plot and the frame fill.
+#include "show/pixel_surface.h"
+
+PixelSurface pixelSurface;
+
+namespace {
+
+// Bit 7 of an 8-bit channel value moves onto the mask's highest set bit.
+void DeriveShift(uint32_t mask, int32_t& shift)
+{
+    if (mask == 0)
+        return;
+    int32_t highestBit = 31;
+    while ((mask & (1u << highestBit)) == 0)
+        --highestBit;
+    shift = highestBit - 7;
+}
+
+} // namespace
+
+void PixelSurface::setFormat(uint32_t newBytesPerPixel, uint32_t newRedMask, uint32_t newGreenMask,
+                             uint32_t newBlueMask, uint32_t newClipWidth, uint32_t newClipHeight)
+{
+    bytesPerPixel = newBytesPerPixel;
+    redMask = newRedMask;
+    greenMask = newGreenMask;
+    blueMask = newBlueMask;
+    clipWidth = newClipWidth;
+    clipHeight = newClipHeight;
+    DeriveShift(redMask, redShift);
+    DeriveShift(greenMask, greenShift);
+    DeriveShift(blueMask, blueShift);
+}
+
+void PixelSurface::plot(int32_t x, int32_t y, uint32_t red, uint32_t green, uint32_t blue)
+{
+    if (!contains(x, y))
+        return;
+    const uint32_t value = pack(red, green, blue);
+    WithPixelSize(bytesPerPixel, [&](auto size) { StorePixel<size()>(address(x, y), value); });
+}
+
+void PixelSurface::fill(uint32_t value)
+{
+    WithPixelSize(bytesPerPixel, [&](auto size) {
+        for (uint32_t y = 0; y < clipHeight; ++y) {
+            uint8_t* at = address(0, static_cast<int32_t>(y));
+            for (uint32_t x = 0; x < clipWidth; ++x, at += size())
+                StorePixel<size()>(at, value);
+        }
+    });
+}

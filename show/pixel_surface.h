@@ -1,0 +1,95 @@
+// Pixel surface: the show's one drawing target, a pixel format and a frame buffer, and the one place where
+// an 8-bit red, green and blue colour becomes a packed pixel.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <type_traits>
+
+struct PixelSurface {
+    uint32_t bytesPerPixel = 0; // 1 to 4; anything else stores nothing
+    uint32_t redMask = 0;
+    uint32_t greenMask = 0;
+    uint32_t blueMask = 0;
+    int32_t redShift = 0; // > 0: shift an 8-bit channel left, < 0: right, before masking
+    int32_t greenShift = 0;
+    int32_t blueShift = 0;
+    uint8_t* pixels = nullptr; // row 0, column 0 of the locked frame buffer; not owned
+    int32_t pitch = 0;         // bytes from one row to the next
+    uint32_t clearValue = 0;   // packed value each frame starts from: black in every format
+    uint32_t clipWidth = 0;    // plots at x >= clipWidth or y >= clipHeight are dropped
+    uint32_t clipHeight = 0;
+
+    // Stores the format and derives each channel's shift from its mask: the shift puts bit 7 of the
+    // channel on the mask's highest bit. A mask of 0 leaves its channel's shift as it was.
+    void setFormat(uint32_t bytesPerPixel, uint32_t redMask, uint32_t greenMask, uint32_t blueMask,
+                   uint32_t clipWidth, uint32_t clipHeight);
+
+    // Packs and stores one pixel; positions outside the clip size (negative ones too) store nothing.
+    void plot(int32_t x, int32_t y, uint32_t red, uint32_t green, uint32_t blue);
+
+    // The packed pixel for a colour. Bits a narrow field cannot hold are cut off, never rounded.
+    uint32_t pack(uint32_t red, uint32_t green, uint32_t blue) const
+    {
+        return (ShiftChannel(red, redShift) & redMask) | (ShiftChannel(green, greenShift) & greenMask) |
+               (ShiftChannel(blue, blueShift) & blueMask);
+    }
+
+    // Whether (x, y) lies inside the clip size; comparing unsigned drops negative coordinates too.
+    bool contains(int32_t x, int32_t y) const
+    {
+        return static_cast<uint32_t>(x) < clipWidth && static_cast<uint32_t>(y) < clipHeight;
+    }
+
+    uint8_t* address(int32_t x, int32_t y) const
+    {
+        return pixels + static_cast<intptr_t>(y) * pitch + static_cast<intptr_t>(x) * bytesPerPixel;
+    }
+
+    // Fills the clipped area with a packed value, as the display's colour fill does before each frame.
+    void fill(uint32_t value);
+
+    static uint32_t ShiftChannel(uint32_t value, int32_t shift)
+    {
+        if (shift > 0)
+            return value << shift;
+        if (shift < 0)
+            return value >> -shift;
+        return value;
+    }
+};
+
+// The process's one surface.
+extern PixelSurface pixelSurface;
+
+// Stores a packed value of BytesPerPixel bytes, little-endian.
+template <int BytesPerPixel>
+inline void StorePixel(uint8_t* at, uint32_t value)
+{
+    if constexpr (BytesPerPixel == 1) {
+        *at = static_cast<uint8_t>(value);
+    } else if constexpr (BytesPerPixel == 3) {
+        at[0] = static_cast<uint8_t>(value);
+        at[1] = static_cast<uint8_t>(value >> 8);
+        at[2] = static_cast<uint8_t>(value >> 16);
+    } else {
+        // memcpy of a little-endian value: one plain store on x86, legal at any alignment.
+        using Word = std::conditional_t<BytesPerPixel == 2, uint16_t, uint32_t>;
+        const Word word = static_cast<Word>(value);
+        std::memcpy(at, &word, sizeof word);
+    }
+}
+
+// Runs body with std::integral_constant<int, bytesPerPixel> so that a drawing loop is compiled once per
+// pixel size instead of testing the format per pixel. Sizes other than 1 to 4 run nothing.
+template <typename Body>
+inline void WithPixelSize(uint32_t bytesPerPixel, Body&& body)
+{
+    switch (bytesPerPixel) {
+    case 1: body(std::integral_constant<int, 1>{}); break;
+    case 2: body(std::integral_constant<int, 2>{}); break;
+    case 3: body(std::integral_constant<int, 3>{}); break;
+    case 4: body(std::integral_constant<int, 4>{}); break;
+    default: break;
+    }
+}

@@ -1,0 +1,90 @@
+// orvelle-render: plays the show without a screen, frame by frame, exactly as the saver's frame pump does,
+// and writes the frames as pictures, raw surface bytes or digests.
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#ifdef _WIN32
+#include <io.h>
+#define isatty _isatty
+#else
+#include <unistd.h>
+#endif
+
+#include "show/frame_clock.h"
+#include "show/pixel_surface.h"
+#include "show/scene.h"
+#include "show/screen_geometry.h"
+#include "tools/render/frame_writer.h"
+#include "tools/render/png_writer.h"
+#include "tools/render/render_options.h"
+
+namespace {
+
+constexpr std::size_t frameBytesMax = std::size_t(screenGeometry.width) * screenGeometry.height * 4;
+std::array<uint8_t, frameBytesMax> frameBuffer;
+
+int Render(const RenderOptions& options)
+{
+    const PixelFormat& format = *options.format;
+    if (!options.outDirectory.empty()) {
+        std::error_code error;
+        std::filesystem::create_directories(options.outDirectory, error);
+        if (error) {
+            std::fprintf(stderr, "orvelle-render: cannot create %s: %s\n", options.outDirectory.c_str(),
+                         error.message().c_str());
+            return 1;
+        }
+    }
+
+    // The display set-up: format, clock, scene. The surface is the frame buffer with unpadded rows.
+    pixelSurface.setFormat(format.bytesPerPixel, format.redMask, format.greenMask, format.blueMask,
+                           screenGeometry.width, screenGeometry.height);
+    pixelSurface.pixels = frameBuffer.data();
+    pixelSurface.pitch = static_cast<int32_t>(screenGeometry.width * format.bytesPerPixel);
+    StartFrameClock(0);
+    SetupScene();
+
+    const std::size_t frameBytes = std::size_t(screenGeometry.width) * screenGeometry.height * format.bytesPerPixel;
+    const uint32_t frameCount = static_cast<uint32_t>(options.elapsedMs.size());
+    const bool showProgress = frameCount >= 200 && isatty(2);
+    for (uint32_t number = 1; number <= frameCount; ++number) {
+        // One frame as the pump draws it: clear, advance the clock, update and draw.
+        pixelSurface.fill(pixelSurface.clearValue);
+        AdvanceFrameClock(options.elapsedMs[number - 1]);
+        UpdateSceneFrame();
+
+        if (options.digest)
+            std::printf("%05u %08x\n", static_cast<unsigned>(number),
+                        static_cast<unsigned>(Crc32(frameBuffer.data(), frameBytes)));
+        const bool keep = options.every != 0 ? number % options.every == 0 : number == frameCount;
+        if (keep && !options.outDirectory.empty()) {
+            std::string message;
+            if (!WriteFrame(options.outDirectory, number, format, frameBuffer.data(), options.raw, message)) {
+                std::fprintf(stderr, "orvelle-render: %s\n", message.c_str());
+                return 1;
+            }
+        }
+        if (showProgress && (number % 50 == 0 || number == frameCount))
+            std::fprintf(stderr, "\rorvelle-render: frame %u of %u", static_cast<unsigned>(number),
+                         static_cast<unsigned>(frameCount));
+    }
+    if (showProgress)
+        std::fputc('\n', stderr);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    RenderOptions options;
+    std::string message;
+    switch (ParseRenderOptions(argc, argv, options, message)) {
+    case ParseResult::help: std::fputs(renderUsage, stdout); return 0;
+    case ParseResult::error: std::fprintf(stderr, "orvelle-render: %s\n", message.c_str()); return 2;
+    case ParseResult::run: break;
+    }
+    return Render(options);
+}
