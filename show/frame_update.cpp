@@ -37,19 +37,24 @@ void MoveDrifters()
 
 void DrawRing()
 {
-    const int32_t radius = scene.ringRadius;
-    const int32_t y = pictureCentreY - radius / 8;
     for (int k = 0; k < ringSpokeCount; ++k) {
         BitmapSprite& spoke = scene.ringSprites[k];
-        spoke.pivotX = spoke.width / 2 + radius;
+        spoke.pivotX = spoke.width / 2 + scene.ringRadius;
         spoke.pivotY = spoke.height / 2;
-        const double radians = k * 20.0 * degreesToRadians;
-        const int32_t x = pictureCentreX + static_cast<int32_t>(PortableCosine(radians) * radius);
+        int32_t x, y;
+        RingSpokePlacement(k, scene.ringRadius, x, y);
         spoke.draw(frameDelta, x, y);
     }
 }
 
 } // namespace
+
+void RingSpokePlacement(int k, int32_t radius, int32_t& x, int32_t& y)
+{
+    const double radians = k * ringSpokeAngle * degreesToRadians;
+    x = pictureCentreX + static_cast<int32_t>(PortableCosine(radians) * radius);
+    y = pictureCentreY - radius / 8;
+}
 
 void UpdateSceneFrame()
 {

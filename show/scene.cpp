@@ -97,7 +97,6 @@ constexpr Ramp starRamps[] = {
 
 constexpr float ringColourSpeed = 64.0f;  // palette entries per second: the whole wheel in 4 s
 constexpr float ringAngularSpeed = 16.0f; // degrees per second: a turn in 22.5 s
-constexpr float ringSpokeAngle = 20.0f;   // degrees between neighbouring spokes
 constexpr double ringColourSpacing = 14.222; // palette entries between neighbouring spokes' colours
 constexpr int32_t firstDrifterX = 40;
 constexpr int32_t drifterSpacing = 70;
@@ -126,7 +125,7 @@ void SetupScene()
         spoke.angularSpeed = ringAngularSpeed;
         spoke.pivotX = spoke.width / 2 + scene.ringRadius;
         spoke.pivotY = spoke.height / 2;
-        spoke.angle = static_cast<float>(k * double(ringSpokeAngle));
+        spoke.angle = static_cast<float>(k * ringSpokeAngle);
         spoke.colourOffset = TruncatedLowByte(k * ringColourSpacing);
         spoke.colourPhase = spoke.colourOffset;
     }

@@ -10,6 +10,7 @@
 inline constexpr int drifterCount = 9;
 inline constexpr int ringSpriteCount = 19; // the ring draws 0 to 17; 18 is built with them but never drawn
 inline constexpr int ringSpokeCount = 18;
+inline constexpr double ringSpokeAngle = 20.0; // degrees between neighbouring spokes
 
 struct Scene {
     WaveField seaField;
@@ -33,6 +34,10 @@ extern Scene scene;
 // Gives every object of the scene its palette, shading, speeds, angle, colour phase and position. Runs once,
 // after the pixel format is set and the frame clock started.
 void SetupScene();
+
+// Where ring spoke k's pivot is placed for a ring radius: sideways by cos(k * 20 degrees) * radius from the
+// picture's centre, and up by radius / 8 (both truncated toward zero).
+void RingSpokePlacement(int k, int32_t radius, int32_t& x, int32_t& y);
 
 // Advances the scene to the frame clock's sceneTime and frameDelta and draws it into pixelSurface: at most
 // one slow step per tenth of a second (ring radius, sea phase, drifters), then the drifters, the sea and the

@@ -1,0 +1,287 @@
+// Tests of the bitmap sprite: construction, palette ramps, the phase and angle advance, shading and the
+// turned placement of pixels, clipping and the order in which overlapping pixels are drawn.
+#include "show/bitmap_sprite.h"
+
+#include <array>
+#include <cmath>
+
+#include <gtest/gtest.h>
+
+#include "show/random.h"
+#include "tests/show/show_test_support.h"
+
+namespace {
+
+// A 24x24 image with set pixels at the given (column, row) places; the pivot stays at (12, 12).
+struct TestImage {
+    std::array<uint8_t, 24 * 3 + 1> bytes{};
+    TestImage(std::initializer_list<std::pair<int, int>> pixels)
+    {
+        for (auto [column, row] : pixels)
+            bytes[row * 3 + column / 8] |= uint8_t(0x80 >> (column % 8));
+    }
+};
+
+BitmapSprite MakeSprite(const TestImage& image)
+{
+    BitmapSprite sprite(24, 24, int32_t(image.bytes.size()), image.bytes.data());
+    for (int e = 0; e < 256; ++e)
+        sprite.palette[e] = {uint8_t(e), 0, 0}; // red carries the palette index through the 8-8-8 format
+    return sprite;
+}
+
+// The places in frame with a non-zero pixel, as (x, y, value).
+std::vector<std::array<uint32_t, 3>> DrawnPixels(const TestFrame& frame)
+{
+    std::vector<std::array<uint32_t, 3>> drawn;
+    for (uint32_t y = 0; y < frame.height; ++y)
+        for (uint32_t x = 0; x < frame.width; ++x)
+            if (frame.at(x, y) != 0)
+                drawn.push_back({x, y, frame.at(x, y)});
+    return drawn;
+}
+
+TEST(BitmapSprite, ConstructionSetsLayoutAndTakes256RandomValues)
+{
+    struct Case {
+        int32_t width, height, bytesPerRow, pivotX, pivotY;
+    };
+    const Case cases[] = {{16, 16, 2, 8, 8}, {200, 50, 25, 100, 25}, {17, 5, 3, 8, 2}, {8, 1, 1, 4, 0}};
+    const uint8_t image[1] = {0};
+    for (const Case& c : cases) {
+        const uint32_t before = randomState;
+        BitmapSprite sprite(c.width, c.height, 1, image);
+        uint32_t expected = before;
+        for (int i = 0; i < 256; ++i)
+            expected = expected * 214013u + 2531011u;
+        EXPECT_EQ(randomState, expected) << "width " << c.width;
+        EXPECT_EQ(sprite.bytesPerRow, c.bytesPerRow) << "width " << c.width;
+        EXPECT_EQ(sprite.pivotX, c.pivotX);
+        EXPECT_EQ(sprite.pivotY, c.pivotY);
+        EXPECT_EQ(sprite.angle, 0.0f);
+        EXPECT_EQ(sprite.colourSpeed, 0.0f);
+        EXPECT_EQ(sprite.shadingMode, 0);
+        for (const Colour& entry : sprite.palette)
+            ASSERT_TRUE(entry.red == 255 && entry.green == 255 && entry.blue == 255);
+    }
+}
+
+TEST(BitmapSprite, RampTruncatesSinglePrecisionSteps)
+{
+    const uint8_t image[1] = {0};
+    BitmapSprite sprite(8, 1, 1, image);
+
+    sprite.setRamp(0, 128, 0, 0, 0, 255, 255, 255);
+    EXPECT_EQ(sprite.palette[127].red, 254) << "0 to 255 over 128 entries ends one short";
+    EXPECT_EQ(sprite.palette[1].red, 2);
+
+    sprite.setRamp(0, 4, 255, 0, 0, 50, 0, 0);
+    EXPECT_EQ(sprite.palette[0].red, 255);
+    EXPECT_EQ(sprite.palette[1].red, 186);
+    EXPECT_EQ(sprite.palette[2].red, 118);
+    EXPECT_EQ(sprite.palette[3].red, 49);
+
+    sprite.setRamp(0, 256, 0, 0, 0, 255, 255, 255);
+    for (int e = 0; e < 256; ++e)
+        ASSERT_EQ(sprite.palette[e].green, e) << "a step of 1.0 gives entry i the value i";
+
+    // Only the low 8 bits of first and of the colours count.
+    sprite.setRamp(256 + 7, 1, 256 + 1, 512 + 2, 3, 0, 0, 0);
+    EXPECT_EQ(sprite.palette[7].red, 1);
+    EXPECT_EQ(sprite.palette[7].green, 2);
+}
+
+TEST(BitmapSprite, RampWrapsAndIgnoresEmptyCounts)
+{
+    const uint8_t image[1] = {0};
+    BitmapSprite sprite(8, 1, 1, image);
+    sprite.palette.fill({9, 9, 9});
+    sprite.setRamp(0, 0, 1, 1, 1, 2, 2, 2);
+    sprite.setRamp(0, -5, 1, 1, 1, 2, 2, 2);
+    for (const Colour& entry : sprite.palette)
+        ASSERT_EQ(entry.red, 9) << "a count of 0 or less changes nothing";
+
+    sprite.setRamp(250, 10, 10, 10, 10, 100, 100, 100);
+    for (int e = 0; e < 256; ++e) {
+        const bool written = e >= 250 || e <= 3;
+        EXPECT_EQ(sprite.palette[e].red != 9, written) << "entry " << e;
+    }
+    EXPECT_EQ(sprite.palette[250].red, 10);
+    EXPECT_EQ(sprite.palette[3].red, 100);
+}
+
+TEST(BitmapSprite, SingleEntryRampIsItsStartColour)
+{
+    // The ramp's step would be 0/0; one entry is simply the start colour.
+    const uint8_t image[1] = {0};
+    BitmapSprite sprite(8, 1, 1, image);
+    sprite.setRamp(40, 1, 10, 20, 30, 200, 210, 220);
+    EXPECT_EQ(sprite.palette[40].red, 10);
+    EXPECT_EQ(sprite.palette[40].green, 20);
+    EXPECT_EQ(sprite.palette[40].blue, 30);
+    EXPECT_EQ(sprite.palette[41].red, 255);
+}
+
+TEST(BitmapSprite, AngleFoldsOnceEachWay)
+{
+    struct Case {
+        float angle, speed, delta, expected;
+    };
+    const Case cases[] = {
+        {350.0f, 20.0f, 1.0f, 10.0f},
+        {10.0f, -20.0f, 1.0f, 350.0f},
+        {350.0f, 10.0f, 1.0f, 360.0f}, // exactly 360 stays
+        {0.0f, 0.0f, 1.0f, 0.0f},
+        {100.0f, 700.0f, 1.0f, 440.0f}, // a step of more than a turn is folded only once
+    };
+    const uint8_t image[1] = {0};
+    for (const Case& c : cases) {
+        BitmapSprite sprite(8, 1, 0, image);
+        sprite.angle = c.angle;
+        sprite.angularSpeed = c.speed;
+        sprite.draw(c.delta, 0, 0);
+        EXPECT_EQ(sprite.angle, c.expected) << c.angle << " + " << c.speed << " * " << c.delta;
+    }
+}
+
+TEST(BitmapSprite, ColourOffsetIsTheTruncatedPhase)
+{
+    struct Case {
+        float phase, speed, delta;
+        uint8_t offset;
+    };
+    const Case cases[] = {
+        {300.7f, 0.0f, 0.0f, 44}, {-1.5f, 0.0f, 0.0f, 255}, {0.0f, 64.0f, 0.5f, 32}, {255.9f, 0.0f, 1.0f, 255},
+    };
+    const uint8_t image[1] = {0};
+    for (const Case& c : cases) {
+        BitmapSprite sprite(8, 1, 0, image);
+        sprite.colourPhase = c.phase;
+        sprite.colourSpeed = c.speed;
+        sprite.draw(c.delta, 0, 0);
+        EXPECT_EQ(sprite.colourOffset, c.offset) << "phase " << c.phase;
+    }
+}
+
+TEST(BitmapSprite, PlacesTurnedPixels)
+{
+    struct Case {
+        float angle;
+        int column, row; // image pixel; the pivot is (12, 12)
+        int dx, dy;      // where it lands relative to the draw point
+    };
+    const Case cases[] = {
+        {0.0f, 15, 10, 3, -2},   // rx 3, ry -2 unturned
+        {90.0f, 15, 12, 0, 3},   // rx 3: a quarter turn clockwise puts it below
+        {90.0f, 12, 10, 2, 0},   // ry -2 goes to the right
+        {45.0f, 13, 12, 0, 0},   // rx 1 at 45 degrees truncates onto the pivot
+        {180.0f, 15, 12, -3, 0}, // c rounds to -1.0f in single precision; s is a few billionths
+    };
+    for (const Case& c : cases) {
+        TestFrame frame(64, 64, 4);
+        frame.attach(0xFF0000, 0xFF00, 0xFF);
+        TestImage image{{c.column, c.row}};
+        BitmapSprite sprite = MakeSprite(image);
+        sprite.angle = c.angle;
+        sprite.colourOffset = 0;
+        sprite.palette[0] = {1, 2, 3};
+        sprite.draw(0.0f, 30, 30);
+        const auto drawn = DrawnPixels(frame);
+        ASSERT_EQ(drawn.size(), 1u) << "angle " << c.angle;
+        EXPECT_EQ(int(drawn[0][0]) - 30, c.dx) << "angle " << c.angle << " pixel " << c.column << "," << c.row;
+        EXPECT_EQ(int(drawn[0][1]) - 30, c.dy) << "angle " << c.angle << " pixel " << c.column << "," << c.row;
+    }
+}
+
+TEST(BitmapSprite, ShadingPicksPaletteEntries)
+{
+    struct Case {
+        uint8_t mode, offset;
+        int column, row; // the pivot is (12, 12)
+        uint32_t entry;
+    };
+    const Case cases[] = {
+        {0, 7, 2, 20, 7},        // flat
+        {1, 250, 2, 20, 4},      // |rx| = 10: (250 + 10) mod 256
+        {2, 1, 2, 20, 9},        // |ry| = 8
+        {3, 0, 15, 16, 5},       // 3-4-5
+        {3, 100, 23, 23, 115},   // sqrt(242) = 15.56 truncates to 15
+        {9, 33, 2, 20, 33},      // unknown modes draw flat
+    };
+    for (const Case& c : cases) {
+        TestFrame frame(64, 64, 4);
+        frame.attach(0xFF0000, 0xFF00, 0xFF);
+        TestImage image{{c.column, c.row}};
+        BitmapSprite sprite = MakeSprite(image);
+        sprite.shadingMode = c.mode;
+        sprite.colourPhase = c.offset;
+        sprite.draw(0.0f, 30, 30);
+        const auto drawn = DrawnPixels(frame);
+        ASSERT_EQ(drawn.size(), 1u);
+        EXPECT_EQ(drawn[0][2] >> 16, c.entry) << "mode " << int(c.mode) << " offset " << int(c.offset);
+    }
+}
+
+TEST(BitmapSprite, LaterPixelsInWalkOrderWin)
+{
+    // At 45 degrees the pixels at rx 0 and rx 1 both land on the pivot. The walk goes from the last byte
+    // to the first and from the rightmost bit to the leftmost, so rx 0 (further left) is drawn last.
+    TestFrame frame(64, 64, 4);
+    frame.attach(0xFF0000, 0xFF00, 0xFF);
+    TestImage image{{12, 12}, {13, 12}};
+    BitmapSprite sprite = MakeSprite(image);
+    sprite.shadingMode = shadingHorizontal;
+    sprite.angle = 45.0f;
+    sprite.draw(0.0f, 30, 30);
+    EXPECT_EQ(frame.at(30, 30) >> 16, 0u) << "the pixel at rx 0 must be drawn over the one at rx 1";
+}
+
+TEST(BitmapSprite, DrawsTrailingBytesAndPaddingBits)
+{
+    // An 11-wide image keeps 2 bytes a row: a set bit past the width and a byte past the last row are drawn.
+    const uint8_t image[2 * 2 + 1] = {0x00, 0x01, 0x00, 0x00, 0x80}; // row 0 column 15; "row 2" column 0
+    TestFrame frame(64, 64, 4);
+    frame.attach(0xFF0000, 0xFF00, 0xFF);
+    BitmapSprite sprite(11, 2, 5, image); // pivot (5, 1)
+    sprite.draw(0.0f, 30, 30);
+    const auto drawn = DrawnPixels(frame);
+    ASSERT_EQ(drawn.size(), 2u);
+    EXPECT_EQ(drawn[0][0], 40u);
+    EXPECT_EQ(drawn[0][1], 29u);
+    EXPECT_EQ(drawn[1][0], 25u);
+    EXPECT_EQ(drawn[1][1], 31u);
+}
+
+TEST(BitmapSprite, ClipsAtEveryEdgeInEveryPixelSize)
+{
+    // A solid 24x24 square turned by 30 degrees, its pivot on each corner and edge of a small surface.
+    TestImage solid{};
+    for (auto& byte : solid.bytes)
+        byte = 0xFF;
+    for (uint32_t size = 1; size <= 4; ++size) {
+        for (auto [x, y] : {std::pair{0, 0}, {39, 0}, {0, 29}, {39, 29}, {20, -5}, {-5, 15}, {44, 15}, {20, 34}}) {
+            TestFrame frame(40, 30, size);
+            frame.attach(0xE0, 0x1C, 0x03);
+            BitmapSprite sprite = MakeSprite(solid);
+            sprite.angle = 30.0f;
+            sprite.draw(0.0f, x, y);
+            EXPECT_TRUE(frame.guardsIntact()) << size << " bytes per pixel, pivot on " << x << "," << y;
+        }
+    }
+}
+
+TEST(BitmapSprite, EmptyImageStillAdvances)
+{
+    TestFrame frame(8, 8, 4);
+    frame.attach(0xFF0000, 0xFF00, 0xFF);
+    const uint8_t image[1] = {0xFF};
+    BitmapSprite sprite(8, 1, 0, image);
+    sprite.colourSpeed = 10.0f;
+    sprite.angularSpeed = 10.0f;
+    sprite.draw(1.0f, 4, 4);
+    EXPECT_EQ(sprite.angle, 10.0f);
+    EXPECT_EQ(sprite.colourOffset, 10);
+    EXPECT_TRUE(DrawnPixels(frame).empty());
+}
+
+} // namespace

@@ -1,0 +1,53 @@
+// Tests of the frame clock's arithmetic.
+#include "show/frame_clock.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(FrameClock, StartsAtZero)
+{
+    sceneTime = 5.0f;
+    frameDelta = 1.0f;
+    StartFrameClock(12345);
+    EXPECT_EQ(startTick, 12345u);
+    EXPECT_EQ(sceneTime, 0.0f);
+    EXPECT_EQ(frameDelta, 0.0f);
+}
+
+TEST(FrameClock, AdvancesBySinglePrecisionMilliseconds)
+{
+    StartFrameClock(0);
+    AdvanceFrameClock(16);
+    // 16 * 0.0010000000474974513 in double, then rounded to single precision.
+    EXPECT_EQ(sceneTime, static_cast<float>(16 * double(0.001f)));
+    EXPECT_EQ(frameDelta, sceneTime) << "the first frame's delta is its own time";
+    const float previous = sceneTime;
+    AdvanceFrameClock(33);
+    EXPECT_EQ(frameDelta, static_cast<float>(33 * double(0.001f) - double(previous)));
+    EXPECT_EQ(sceneTime, static_cast<float>(33 * double(0.001f)));
+}
+
+TEST(FrameClock, ADayInSecondsHasCoarseSteps)
+{
+    // After a day a float holds seconds in steps of 1/128, and each delta is taken from the rounded
+    // previous time. 0.001f is a little above 0.001, so the clock runs 4 ms fast after a day.
+    StartFrameClock(0);
+    AdvanceFrameClock(86400000); // 86400.0041 s
+    EXPECT_EQ(sceneTime, 86400.0f + 1.0f / 128.0f);
+    AdvanceFrameClock(86400016); // 86400.0201 s
+    EXPECT_EQ(sceneTime, 86400.0f + 3.0f / 128.0f);
+    EXPECT_EQ(frameDelta, static_cast<float>(86400016 * double(0.001f) - (86400.0 + 1.0 / 128.0)));
+    EXPECT_NE(frameDelta, 0.016f);
+}
+
+TEST(FrameClock, TickWrapDoesNotDisturbTheClock)
+{
+    // The caller forms the elapsed time modulo 2^32, as the frame pump does with the system tick.
+    StartFrameClock(0xFFFFFF00u);
+    const uint32_t now = 0x00000010u; // the tick counter wrapped
+    AdvanceFrameClock(now - startTick);
+    EXPECT_EQ(sceneTime, static_cast<float>(0x110 * double(0.001f)));
+}
+
+} // namespace

@@ -1,0 +1,197 @@
+// Tests of the wave field: construction, sine tables, shading and the displaced draw.
+#include "show/wave_field.h"
+
+#include <cmath>
+
+#include <gtest/gtest.h>
+
+#include "tests/show/show_test_support.h"
+
+namespace {
+
+// The straightforward definition of the draw: every field pixel through the plot, rows top to bottom,
+// columns left to right. The field's own draw must leave exactly the same picture.
+void ReferenceDraw(const WaveField& field, int32_t anchorX, int32_t anchorY)
+{
+    const int32_t x0 = anchorX - field.centreX;
+    const int32_t y0 = anchorY - field.centreY;
+    for (int32_t n = 0; n < field.height; ++n) {
+        for (int32_t i = 0; i < field.width; ++i) {
+            uint32_t index = field.colourOffset;
+            if (field.shadingMode == 1)
+                index = field.colourOffset + uint32_t(i);
+            else if (field.shadingMode == 2)
+                index = field.colourOffset + uint32_t(n);
+            else if (field.shadingMode == 3)
+                index = uint32_t(std::sqrt(double((n - field.centreY) * (n - field.centreY) +
+                                                  (i - field.centreX) * (i - field.centreX))));
+            const Colour colour = field.palette[index & 0xFF];
+            pixelSurface.plot(x0 + i + field.rowDisplacement[(field.rowPhase + n) & 0xFF],
+                              y0 + n + field.columnDisplacement[(field.columnPhase + i) & 0xFF], colour.red,
+                              colour.green, colour.blue);
+        }
+    }
+}
+
+WaveField ShowSea()
+{
+    WaveField field;
+    for (int e = 0; e < 256; ++e)
+        field.palette[e] = {uint8_t(e), uint8_t(255 - e), uint8_t(e * 7)};
+    field.shadingMode = 2;
+    field.fillSine(0.0f, 360.0f, 0, 256, 16, 1);
+    return field;
+}
+
+TEST(WaveField, ConstructsTheShowsSea)
+{
+    const WaveField field;
+    EXPECT_EQ(field.width, 640);
+    EXPECT_EQ(field.height, 128);
+    EXPECT_EQ(field.centreX, 320);
+    EXPECT_EQ(field.centreY, 64);
+    EXPECT_EQ(field.shadingMode, 0);
+    EXPECT_EQ(field.rowPhase, 0);
+    EXPECT_EQ(field.columnPhase, 0);
+    for (int e = 0; e < 256; ++e) {
+        ASSERT_EQ(field.palette[e].red + field.palette[e].green + field.palette[e].blue, 0);
+        ASSERT_EQ(field.rowDisplacement[e], 0);
+        ASSERT_EQ(field.columnDisplacement[e], 0);
+    }
+}
+
+TEST(WaveField, SineTableTruncatesTowardZero)
+{
+    const WaveField field = ShowSea();
+    const std::pair<int, int32_t> expected[] = {{0, 0},    {1, 0},   {2, 0},     {16, 6},    {32, 11},
+                                                 {64, 16}, {128, 0}, {160, -11}, {192, -16}, {255, 0}};
+    for (auto [entry, value] : expected)
+        EXPECT_EQ(field.columnDisplacement[entry], value) << "entry " << entry;
+    for (int e = 0; e < 256; ++e)
+        ASSERT_EQ(field.rowDisplacement[e], 0) << "the row table is left alone";
+}
+
+TEST(WaveField, SineFillWritesOnlyTheSelectedEntries)
+{
+    WaveField field;
+    field.fillSine(0.0f, 90.0f, 3, 0, 100, 0);   // count 0
+    field.fillSine(0.0f, 90.0f, 3, -4, 100, 1);  // negative count
+    field.fillSine(90.0f, 90.0f, 3, 4, 100, 2);  // no such table
+    field.fillSine(90.0f, 90.0f, 3, 4, 100, 258); // only the low 8 bits select: table 2 again
+    for (int e = 0; e < 256; ++e)
+        ASSERT_TRUE(field.rowDisplacement[e] == 0 && field.columnDisplacement[e] == 0) << "entry " << e;
+
+    // A run past entry 255 wraps to entry 0 instead of writing beyond the table.
+    field.fillSine(90.0f, 90.0f, 250, 10, 7, 256); // table 0; the step is 0, so every sample is 7 * sin 90 = 7
+    for (int e = 0; e < 256; ++e)
+        EXPECT_EQ(field.rowDisplacement[e], (e >= 250 || e <= 3) ? 7 : 0) << "entry " << e;
+    for (int e = 0; e < 256; ++e)
+        ASSERT_EQ(field.columnDisplacement[e], 0);
+}
+
+TEST(WaveField, ShowSeaLandsOnRows336To463BeforeDisplacement)
+{
+    WaveField field = ShowSea();
+    field.columnDisplacement.fill(0);
+    TestFrame frame(640, 480, 4);
+    frame.attach(0xFF0000, 0xFF00, 0xFF);
+    field.draw(320, 400);
+    for (uint32_t x : {0u, 320u, 639u}) {
+        EXPECT_EQ(frame.at(x, 335), 0u);
+        EXPECT_EQ(frame.at(x, 336), 0x00FF00u) << "row 0 takes entry 0";
+        EXPECT_EQ(frame.at(x, 463) >> 16, 127u) << "row 127 takes entry 127";
+        EXPECT_EQ(frame.at(x, 464), 0u);
+    }
+}
+
+TEST(WaveField, ColumnPhaseShiftsTheWaveLeft)
+{
+    WaveField field = ShowSea();
+    field.columnPhase = 10;
+    TestFrame frame(640, 480, 4);
+    frame.attach(0xFF0000, 0xFF00, 0xFF);
+    field.draw(320, 400);
+    // Column 0 moves by entry 10, column 250 by entry (10 + 250) mod 256 = 4.
+    for (auto [column, entry] : {std::pair{0u, 10}, {250u, 4}}) {
+        const uint32_t top = 336 + field.columnDisplacement[entry];
+        EXPECT_EQ(frame.at(column, top), 0x00FF00u) << "column " << column;
+        EXPECT_EQ(frame.at(column, top - 1), 0u) << "column " << column;
+    }
+}
+
+TEST(WaveField, ShadingModes)
+{
+    WaveField field;
+    for (int e = 0; e < 256; ++e)
+        field.palette[e] = {uint8_t(e), 0, 0};
+    field.colourOffset = 9;
+    TestFrame frame(640, 480, 4);
+    frame.attach(0xFF0000, 0xFF00, 0xFF);
+    auto entryAt = [&](uint32_t column, uint32_t row) { return frame.at(column, 336 + row) >> 16; };
+
+    field.shadingMode = 1;
+    field.draw(320, 400);
+    EXPECT_EQ(entryAt(0, 5), 9u);
+    EXPECT_EQ(entryAt(256, 5), 9u) << "columns 256 to 511 repeat 0 to 255";
+    EXPECT_EQ(entryAt(513, 5), 10u);
+
+    field.shadingMode = 3;
+    field.draw(320, 400);
+    EXPECT_EQ(entryAt(320, 64), 0u) << "the centre takes entry 0 whatever the offset";
+    EXPECT_EQ(entryAt(325, 76), 13u);
+
+    field.shadingMode = 7; // unknown modes draw flat
+    field.draw(320, 400);
+    EXPECT_EQ(entryAt(17, 100), 9u);
+}
+
+TEST(WaveField, DrawEqualsPlottingEveryPixelInOrder)
+{
+    struct Case {
+        const char* what;
+        uint8_t mode;
+        bool rowWave;
+        int32_t anchorX, anchorY;
+    };
+    const Case cases[] = {
+        {"show sea", 2, false, 320, 400},
+        {"sea shifted off the bottom", 2, false, 320, 470},
+        {"sea off the top and left", 1, false, -200, 20},
+        {"rows waving too (overlaps)", 2, true, 320, 300},
+        {"rows waving, radial", 3, true, 100, 200},
+    };
+    for (uint32_t size = 1; size <= 4; ++size) {
+        for (const Case& c : cases) {
+            WaveField field = ShowSea();
+            field.shadingMode = c.mode;
+            field.columnPhase = 77;
+            if (c.rowWave) {
+                field.fillSine(0.0f, 720.0f, 0, 256, 40, 0);
+                field.rowPhase = 3;
+            }
+            TestFrame expected(640, 480, size), actual(640, 480, size);
+            expected.attach(0xE0, 0x1C, 0x03);
+            ReferenceDraw(field, c.anchorX, c.anchorY);
+            actual.attach(0xE0, 0x1C, 0x03);
+            field.draw(c.anchorX, c.anchorY);
+            EXPECT_TRUE(expected.storage == actual.storage) << c.what << ", " << size << " bytes per pixel";
+            EXPECT_TRUE(actual.guardsIntact()) << c.what;
+        }
+    }
+}
+
+TEST(WaveField, EmptyFieldDrawsNothing)
+{
+    TestFrame frame(64, 64, 4);
+    frame.attach(0xFF0000, 0xFF00, 0xFF);
+    WaveField field;
+    field.palette.fill({255, 255, 255});
+    field.width = 0;
+    field.draw(32, 32);
+    field.width = 10;
+    field.height = -1;
+    field.draw(32, 32);
+    EXPECT_EQ(std::count(frame.storage.begin(), frame.storage.end(), 0xFF), 0);
+}
+
+} // namespace
