@@ -1,6 +1,8 @@
 // Bitmap sprite: construction and the turned, colour-cycled draw.
 #include "show/bitmap_sprite.h"
 
+#include <array>
+#include <bit>
 #include <cmath>
 
 #include "show/pixel_surface.h"
@@ -20,53 +22,113 @@ BitmapSprite::BitmapSprite(int32_t newWidth, int32_t newHeight, int32_t newImage
 
 namespace {
 
-// The shading term of a pixel rx columns and ry rows from the pivot; only its low 8 bits count.
-inline uint32_t ShadingTerm(uint8_t mode, int32_t rx, int32_t ry)
+// The low 8 bits of floor(sqrt(rx^2 + ry^2)) for |rx| < 256 and |ry| < 64, built at compile time: the
+// radial shading's distances without a square root per pixel, from a table small enough to stay in the
+// first-level cache, read along a row as the image is. Truncating the double-precision root of such
+// integers gives the same values.
+constexpr int distanceColumns = 256;
+constexpr int distanceRows = 64;
+using DistanceTable = std::array<std::array<uint8_t, distanceColumns>, distanceRows>;
+constexpr DistanceTable MakeDistanceTable()
 {
-    switch (mode) {
-    case shadingHorizontal: return static_cast<uint32_t>(rx < 0 ? -rx : rx);
-    case shadingVertical: return static_cast<uint32_t>(ry < 0 ? -ry : ry);
-    case shadingRadial:
+    DistanceTable table{};
+    for (int ry = 0; ry < distanceRows; ++ry) {
+        int root = ry;
+        for (int rx = 0; rx < distanceColumns; ++rx) {
+            while ((root + 1) * (root + 1) <= rx * rx + ry * ry)
+                ++root;
+            table[ry][rx] = static_cast<uint8_t>(root);
+        }
+    }
+    return table;
+}
+constexpr DistanceTable distanceTable = MakeDistanceTable();
+
+// The shading term of a pixel rx columns and ry rows from the pivot; only its low 8 bits count.
+template <uint8_t Mode>
+inline uint32_t ShadingTerm(int32_t rx, int32_t ry)
+{
+    if constexpr (Mode == shadingHorizontal) {
+        return static_cast<uint32_t>(rx < 0 ? -rx : rx);
+    } else if constexpr (Mode == shadingVertical) {
+        return static_cast<uint32_t>(ry < 0 ? -ry : ry);
+    } else if constexpr (Mode == shadingRadial) {
+        const uint32_t ax = static_cast<uint32_t>(rx < 0 ? -int64_t(rx) : rx);
+        const uint32_t ay = static_cast<uint32_t>(ry < 0 ? -int64_t(ry) : ry);
+        if (ax < distanceColumns && ay < distanceRows)
+            return distanceTable[ay][ax];
         return static_cast<uint32_t>(std::sqrt(double(int64_t(rx) * rx + int64_t(ry) * ry)));
-    default: return 0;
+    } else {
+        return 0;
     }
 }
 
 // Plots every set bit of the sprite's image, last byte first and within a byte rightmost pixel first, so
 // that where two pixels land on one screen position the same one wins on every build.
-template <int BytesPerPixel>
-void DrawBits(const BitmapSprite& sprite, PixelSurface& surface, float s, float c, int32_t x, int32_t y)
+template <int BytesPerPixel, uint8_t Mode>
+void DrawBits(const BitmapSprite& sprite, const PixelSurface& surface, float s, float c, int32_t x, int32_t y)
 {
+    // Locals, so that the compiler need not reload them after every byte stored into the frame.
+    const uint32_t clipWidth = surface.clipWidth, clipHeight = surface.clipHeight;
+    uint8_t* const pixels = surface.pixels;
+    const intptr_t pitch = surface.pitch;
+    const uint8_t* const image = sprite.image;
+
+    // The palette packed once per draw, not once per pixel.
+    std::array<uint32_t, 256> packed;
+    for (uint32_t e = 0; e < 256; ++e)
+        packed[e] = surface.pack(sprite.palette[e].red, sprite.palette[e].green, sprite.palette[e].blue);
+
     const double sine = s;
     const double cosine = c;
+    const uint32_t offset = sprite.colourOffset;
     int32_t row = (sprite.imageSize - 1) / sprite.bytesPerRow;
     int32_t byteColumn = (sprite.imageSize - 1) % sprite.bytesPerRow;
     for (int32_t n = sprite.imageSize - 1; n >= 0; --n) {
-        const uint8_t bits = sprite.image[n];
+        uint32_t bits = image[n];
         if (bits != 0) {
             const int32_t ry = row - sprite.pivotY;
             // Products of a small integer and a float are exact in double, so precomputing the row's
             // share changes no bit of the sums below.
             const double rySine = ry * sine;
             const double ryCosine = ry * cosine;
-            for (int32_t k = 7; k >= 0; --k) {
-                if ((bits & (0x80u >> k)) == 0)
-                    continue;
-                const int32_t rx = 8 * byteColumn + k - sprite.pivotX;
-                const Colour colour =
-                    sprite.palette[(sprite.colourOffset + ShadingTerm(sprite.shadingMode, rx, ry)) & 0xFF];
-                // Truncation toward zero pulls every position toward the pivot, as the show always drew.
+            const int32_t byteLeft = 8 * byteColumn - sprite.pivotX;
+            // One pixel: turned about the pivot, truncated toward zero (which pulls every position toward
+            // the pivot, as the show always drew), clipped, shaded and stored.
+            auto plot = [&](int32_t rx) {
                 const int32_t sx = x + static_cast<int32_t>(rx * cosine - rySine);
                 const int32_t sy = y + static_cast<int32_t>(rx * sine + ryCosine);
-                if (surface.contains(sx, sy))
-                    StorePixel<BytesPerPixel>(surface.address(sx, sy),
-                                              surface.pack(colour.red, colour.green, colour.blue));
+                if (static_cast<uint32_t>(sx) < clipWidth && static_cast<uint32_t>(sy) < clipHeight)
+                    StorePixel<BytesPerPixel>(pixels + sy * pitch + sx * BytesPerPixel,
+                                              packed[(offset + ShadingTerm<Mode>(rx, ry)) & 0xFF]);
+            };
+            if (bits == 0xFF) {
+                // A solid byte, common inside figures: a loop of fixed length, free of mispredicted exits.
+                for (int32_t rx = byteLeft + 7; rx >= byteLeft; --rx)
+                    plot(rx);
+            } else {
+                do {
+                    // The lowest set bit is the rightmost pixel left in the byte.
+                    plot(byteLeft + 7 - std::countr_zero(bits));
+                    bits &= bits - 1;
+                } while (bits != 0);
             }
         }
         if (--byteColumn < 0) {
             byteColumn = sprite.bytesPerRow - 1;
             --row;
         }
+    }
+}
+
+template <int BytesPerPixel>
+void DrawBitsShaded(const BitmapSprite& sprite, const PixelSurface& surface, float s, float c, int32_t x, int32_t y)
+{
+    switch (sprite.shadingMode) {
+    case shadingHorizontal: DrawBits<BytesPerPixel, shadingHorizontal>(sprite, surface, s, c, x, y); break;
+    case shadingVertical: DrawBits<BytesPerPixel, shadingVertical>(sprite, surface, s, c, x, y); break;
+    case shadingRadial: DrawBits<BytesPerPixel, shadingRadial>(sprite, surface, s, c, x, y); break;
+    default: DrawBits<BytesPerPixel, shadingFlat>(sprite, surface, s, c, x, y); break;
     }
 }
 
@@ -93,5 +155,5 @@ void BitmapSprite::draw(float frameDelta, int32_t x, int32_t y)
     if (imageSize <= 0 || bytesPerRow <= 0 || image == nullptr)
         return;
     WithPixelSize(pixelSurface.bytesPerPixel,
-                  [&](auto size) { DrawBits<size()>(*this, pixelSurface, s, c, x, y); });
+                  [&](auto size) { DrawBitsShaded<size()>(*this, pixelSurface, s, c, x, y); });
 }

@@ -42,11 +42,24 @@ void PixelSurface::plot(int32_t x, int32_t y, uint32_t red, uint32_t green, uint
 
 void PixelSurface::fill(uint32_t value)
 {
+    if (bytesPerPixel < 1 || bytesPerPixel > 4 || clipWidth == 0 || clipHeight == 0)
+        return;
+    const std::size_t rowBytes = std::size_t(clipWidth) * bytesPerPixel;
+    // When every byte of the pixel is the same (black always is), memset does the work, in one go where
+    // the rows follow each other without a gap.
+    bool bytesAlike = true;
+    for (uint32_t b = 1; b < bytesPerPixel; ++b)
+        bytesAlike = bytesAlike && ((value >> (8 * b)) & 0xFF) == (value & 0xFF);
+    if (bytesAlike && pitch == static_cast<int32_t>(rowBytes)) {
+        std::memset(pixels, static_cast<int>(value & 0xFF), rowBytes * clipHeight);
+        return;
+    }
+    // Otherwise the first row pixel by pixel, copied to the others.
     WithPixelSize(bytesPerPixel, [&](auto size) {
-        for (uint32_t y = 0; y < clipHeight; ++y) {
-            uint8_t* at = address(0, static_cast<int32_t>(y));
-            for (uint32_t x = 0; x < clipWidth; ++x, at += size())
-                StorePixel<size()>(at, value);
-        }
+        uint8_t* at = pixels;
+        for (uint32_t x = 0; x < clipWidth; ++x, at += size())
+            StorePixel<size()>(at, value);
     });
+    for (uint32_t y = 1; y < clipHeight; ++y)
+        std::memcpy(address(0, static_cast<int32_t>(y)), pixels, rowBytes);
 }

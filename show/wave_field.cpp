@@ -38,29 +38,45 @@ void WaveField::fillSine(float startDegrees, float endDegrees, uint32_t firstInd
 
 namespace {
 
-// The palette index of field pixel (column, row) for each shading mode.
+// The palette index of field pixel (column, row) in shading mode Mode (0 to 3), before the wrap to 256.
+template <uint8_t Mode>
 inline uint32_t FieldIndex(const WaveField& field, int32_t column, int32_t row)
 {
-    switch (field.shadingMode) {
-    case 1: return field.colourOffset + static_cast<uint32_t>(column);
-    case 2: return field.colourOffset + static_cast<uint32_t>(row);
-    case 3: {
+    if constexpr (Mode == 1) {
+        return field.colourOffset + static_cast<uint32_t>(column);
+    } else if constexpr (Mode == 2) {
+        return field.colourOffset + static_cast<uint32_t>(row);
+    } else if constexpr (Mode == 3) {
         // Distance from the centre; the colour offset is not added in this mode.
         const int64_t dx = column - field.centreX;
         const int64_t dy = row - field.centreY;
         return static_cast<uint32_t>(std::sqrt(double(dx * dx + dy * dy)));
+    } else {
+        return field.colourOffset;
     }
-    default: return field.colourOffset;
+}
+
+// Runs body with std::integral_constant<uint8_t, mode> for the field's shading mode; modes beyond 3 draw
+// flat.
+template <typename Body>
+inline void WithShadingMode(uint8_t mode, Body&& body)
+{
+    switch (mode) {
+    case 1: body(std::integral_constant<uint8_t, 1>{}); break;
+    case 2: body(std::integral_constant<uint8_t, 2>{}); break;
+    case 3: body(std::integral_constant<uint8_t, 3>{}); break;
+    default: body(std::integral_constant<uint8_t, 0>{}); break;
     }
 }
 
 // The field pixel by pixel, row by row from the top, each row left to right.
+template <uint8_t Mode>
 void DrawRowByRow(const WaveField& field, PixelSurface& surface, int32_t x0, int32_t y0)
 {
     for (int32_t n = 0; n < field.height; ++n) {
         const int32_t shiftX = field.rowDisplacement[(field.rowPhase + n) & 0xFF];
         for (int32_t i = 0; i < field.width; ++i) {
-            const Colour colour = field.palette[FieldIndex(field, i, n) & 0xFF];
+            const Colour colour = field.palette[FieldIndex<Mode>(field, i, n) & 0xFF];
             surface.plot(x0 + i + shiftX, y0 + n + field.columnDisplacement[(field.columnPhase + i) & 0xFF],
                          colour.red, colour.green, colour.blue);
         }
@@ -70,27 +86,32 @@ void DrawRowByRow(const WaveField& field, PixelSurface& surface, int32_t x0, int
 // The same pixels column by column, for fields whose rows all shift alike. Then no two field pixels can
 // land on one screen position (a column keeps its own screen column and its rows stay apart), so the
 // order of the stores cannot show, and each column becomes one clipped run down the screen.
-template <int BytesPerPixel>
-void DrawColumnByColumn(const WaveField& field, PixelSurface& surface, int32_t x0, int32_t y0, int32_t shiftX)
+template <int BytesPerPixel, uint8_t Mode>
+void DrawColumnByColumn(const WaveField& field, const PixelSurface& surface, int32_t x0, int32_t y0,
+                        int32_t shiftX)
 {
     std::array<uint32_t, 256> packed;
     for (uint32_t e = 0; e < 256; ++e)
         packed[e] = surface.pack(field.palette[e].red, field.palette[e].green, field.palette[e].blue);
 
-    const int32_t clipHeight = static_cast<int32_t>(surface.clipHeight);
+    // Locals, so that the compiler need not reload them after every byte stored into the frame.
+    const int64_t clipHeight = surface.clipHeight;
+    const uint32_t clipWidth = surface.clipWidth;
+    const intptr_t pitch = surface.pitch;
+    uint8_t* const pixels = surface.pixels;
     for (int32_t i = 0; i < field.width; ++i) {
         const int32_t sx = x0 + i + shiftX;
-        if (static_cast<uint32_t>(sx) >= surface.clipWidth)
+        if (static_cast<uint32_t>(sx) >= clipWidth)
             continue;
-        const int32_t top = y0 + field.columnDisplacement[(field.columnPhase + i) & 0xFF];
+        const int64_t top = int64_t(y0) + field.columnDisplacement[(field.columnPhase + i) & 0xFF];
         // Rows n with 0 <= top + n < clipHeight, in 64 bits so that no displacement can overflow.
-        const int64_t first = top < 0 ? -int64_t(top) : 0;
-        const int64_t last = std::min<int64_t>(field.height, int64_t(clipHeight) - top);
+        const int32_t first = static_cast<int32_t>(std::max<int64_t>(0, -top));
+        const int32_t last = static_cast<int32_t>(std::min<int64_t>(field.height, clipHeight - top));
         if (first >= last)
             continue;
-        uint8_t* at = surface.address(sx, static_cast<int32_t>(top + first));
-        for (int32_t n = static_cast<int32_t>(first); n < last; ++n, at += surface.pitch)
-            StorePixel<BytesPerPixel>(at, packed[FieldIndex(field, i, n) & 0xFF]);
+        uint8_t* at = pixels + (top + first) * pitch + intptr_t(sx) * BytesPerPixel;
+        for (int32_t n = first; n < last; ++n, at += pitch)
+            StorePixel<BytesPerPixel>(at, packed[FieldIndex<Mode>(field, i, n) & 0xFF]);
     }
 }
 
@@ -107,10 +128,13 @@ void WaveField::draw(int32_t anchorX, int32_t anchorY)
     bool rowsShiftAlike = true;
     for (int32_t n = 1; n < height && n < 256 && rowsShiftAlike; ++n)
         rowsShiftAlike = rowDisplacement[(rowPhase + n) & 0xFF] == shiftX;
-    if (!rowsShiftAlike) {
-        DrawRowByRow(*this, pixelSurface, x0, y0);
-        return;
-    }
-    WithPixelSize(pixelSurface.bytesPerPixel,
-                  [&](auto size) { DrawColumnByColumn<size()>(*this, pixelSurface, x0, y0, shiftX); });
+    WithShadingMode(shadingMode, [&](auto mode) {
+        if (!rowsShiftAlike) {
+            DrawRowByRow<mode()>(*this, pixelSurface, x0, y0);
+            return;
+        }
+        WithPixelSize(pixelSurface.bytesPerPixel, [&](auto size) {
+            DrawColumnByColumn<size(), mode()>(*this, pixelSurface, x0, y0, shiftX);
+        });
+    });
 }
