@@ -1,8 +1,10 @@
 // Bitmap sprite: construction and the turned, colour-cycled draw.
 #include "show/bitmap_sprite.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
+#include <cstdlib>
 #include <cmath>
 
 #include "show/pixel_surface.h"
@@ -65,7 +67,7 @@ inline uint32_t ShadingTerm(int32_t rx, int32_t ry)
 
 // Plots every set bit of the sprite's image, last byte first and within a byte rightmost pixel first, so
 // that where two pixels land on one screen position the same one wins on every build.
-template <int BytesPerPixel, uint8_t Mode>
+template <int BytesPerPixel, uint8_t Mode, bool Clip>
 void DrawBits(const BitmapSprite& sprite, const PixelSurface& surface, float s, float c, int32_t x, int32_t y)
 {
     // Locals, so that the compiler need not reload them after every byte stored into the frame.
@@ -98,7 +100,7 @@ void DrawBits(const BitmapSprite& sprite, const PixelSurface& surface, float s, 
             auto plot = [&](int32_t rx) {
                 const int32_t sx = x + static_cast<int32_t>(rx * cosine - rySine);
                 const int32_t sy = y + static_cast<int32_t>(rx * sine + ryCosine);
-                if (static_cast<uint32_t>(sx) < clipWidth && static_cast<uint32_t>(sy) < clipHeight)
+                if (!Clip || (static_cast<uint32_t>(sx) < clipWidth && static_cast<uint32_t>(sy) < clipHeight))
                     StorePixel<BytesPerPixel>(pixels + sy * pitch + sx * BytesPerPixel,
                                               packed[(offset + ShadingTerm<Mode>(rx, ry)) & 0xFF]);
             };
@@ -121,14 +123,39 @@ void DrawBits(const BitmapSprite& sprite, const PixelSurface& surface, float s, 
     }
 }
 
+// Whether every pixel of the sprite, turned by any angle about its pivot on (x, y), lands inside the clip
+// size: then the per-pixel clip test can go. A turned pixel lies no farther from the pivot than its
+// distance in the image (c and s are a unit vector up to single-precision rounding); two pixels of margin
+// cover that rounding and the truncation.
+bool FitsInside(const BitmapSprite& sprite, const PixelSurface& surface, int32_t x, int32_t y)
+{
+    const int64_t lastColumn = int64_t(sprite.bytesPerRow) * 8 - 1;
+    const int64_t lastRow = (sprite.imageSize - 1) / sprite.bytesPerRow;
+    const int64_t reachX = std::max<int64_t>(std::abs(int64_t(sprite.pivotX)), std::abs(lastColumn - sprite.pivotX));
+    const int64_t reachY = std::max<int64_t>(std::abs(int64_t(sprite.pivotY)), std::abs(lastRow - sprite.pivotY));
+    const int64_t reach = static_cast<int64_t>(std::sqrt(double(reachX * reachX + reachY * reachY))) + 2;
+    return x - reach >= 0 && x + reach < int64_t(surface.clipWidth) && y - reach >= 0 &&
+           y + reach < int64_t(surface.clipHeight);
+}
+
+template <int BytesPerPixel, uint8_t Mode>
+void DrawBitsClipped(const BitmapSprite& sprite, const PixelSurface& surface, float s, float c, int32_t x,
+                     int32_t y)
+{
+    if (FitsInside(sprite, surface, x, y))
+        DrawBits<BytesPerPixel, Mode, false>(sprite, surface, s, c, x, y);
+    else
+        DrawBits<BytesPerPixel, Mode, true>(sprite, surface, s, c, x, y);
+}
+
 template <int BytesPerPixel>
 void DrawBitsShaded(const BitmapSprite& sprite, const PixelSurface& surface, float s, float c, int32_t x, int32_t y)
 {
     switch (sprite.shadingMode) {
-    case shadingHorizontal: DrawBits<BytesPerPixel, shadingHorizontal>(sprite, surface, s, c, x, y); break;
-    case shadingVertical: DrawBits<BytesPerPixel, shadingVertical>(sprite, surface, s, c, x, y); break;
-    case shadingRadial: DrawBits<BytesPerPixel, shadingRadial>(sprite, surface, s, c, x, y); break;
-    default: DrawBits<BytesPerPixel, shadingFlat>(sprite, surface, s, c, x, y); break;
+    case shadingHorizontal: DrawBitsClipped<BytesPerPixel, shadingHorizontal>(sprite, surface, s, c, x, y); break;
+    case shadingVertical: DrawBitsClipped<BytesPerPixel, shadingVertical>(sprite, surface, s, c, x, y); break;
+    case shadingRadial: DrawBitsClipped<BytesPerPixel, shadingRadial>(sprite, surface, s, c, x, y); break;
+    default: DrawBitsClipped<BytesPerPixel, shadingFlat>(sprite, surface, s, c, x, y); break;
     }
 }
 

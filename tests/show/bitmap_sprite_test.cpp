@@ -270,6 +270,30 @@ TEST(BitmapSprite, ClipsAtEveryEdgeInEveryPixelSize)
     }
 }
 
+TEST(BitmapSprite, ClippedAndUnclippedDrawsAgree)
+{
+    // On a large frame the sprite fits whole and is drawn without per-pixel clipping; on a small one it is
+    // clipped. Inside the small frame's window both must be the same picture, at every angle.
+    TestImage image{};
+    for (std::size_t i = 0; i + 1 < image.bytes.size(); ++i)
+        image.bytes[i] = uint8_t(0x5B * (i + 1)) | 0x81;
+    for (float angle = 0.0f; angle < 360.0f; angle += 7.3f) {
+        TestFrame large(100, 100, 2), small(30, 20, 2);
+        large.attach(0xF800, 0x07E0, 0x1F);
+        BitmapSprite sprite = MakeSprite(image);
+        sprite.shadingMode = shadingRadial;
+        sprite.angle = angle;
+        sprite.draw(0.0f, 50, 50);
+        small.attach(0xF800, 0x07E0, 0x1F);
+        sprite.angle = angle;
+        sprite.draw(0.0f, 10, 8);
+        for (uint32_t y = 0; y < small.height; ++y)
+            for (uint32_t x = 0; x < small.width; ++x)
+                ASSERT_EQ(small.at(x, y), large.at(x + 40, y + 42)) << "angle " << angle << " at " << x << "," << y;
+        EXPECT_TRUE(small.guardsIntact());
+    }
+}
+
 TEST(BitmapSprite, EmptyImageStillAdvances)
 {
     TestFrame frame(8, 8, 4);
