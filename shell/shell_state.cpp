@@ -1,0 +1,6 @@
+// The shell's process-wide flags.
+#include "shell/shell_state.h"
+
+HINSTANCE moduleInstance = nullptr;
+int32_t isWin9x = 0;
+int32_t isPreview = 0;
