@@ -1,0 +1,113 @@
+// Display device: DirectDraw set-up in the current display mode and the hand-over of the pixel format.
+#include "display/display_device.h"
+
+#include "display/saver_window_proc.h"
+#include "show/frame_clock.h"
+#include "show/pixel_surface.h"
+#include "show/scene.h"
+#include "show/screen_geometry.h"
+
+DisplayDevice displayDevice;
+
+namespace {
+
+// The 8-bit format's fields: a pixel value is rrrgggbb, an index into the colour cube.
+constexpr DWORD cubeRedMask = 0xE0;
+constexpr DWORD cubeGreenMask = 0x1C;
+constexpr DWORD cubeBlueMask = 0x03;
+
+// Gives up the set-up: the device object goes, and everything made from it with it.
+void GiveUp()
+{
+    ReleaseDisplayDevice();
+}
+
+} // namespace
+
+PALETTEENTRY ColourCubeEntry(uint32_t index)
+{
+    PALETTEENTRY entry;
+    entry.peRed = static_cast<BYTE>(((index >> 5) & 7) * 255 / 7);
+    entry.peGreen = static_cast<BYTE>(((index >> 2) & 7) * 255 / 7);
+    entry.peBlue = static_cast<BYTE>((index & 3) * 85);
+    entry.peFlags = 0;
+    return entry;
+}
+
+void ReleaseDisplayDevice()
+{
+    if (displayDevice.directDraw != nullptr) {
+        displayDevice.directDraw->Release();
+        displayDevice.directDraw = nullptr;
+    }
+}
+
+void SetupDisplayDevice()
+{
+    DisplayDevice& device = displayDevice;
+    if (device.directDraw != nullptr)
+        return;
+    if (DirectDrawCreate(nullptr, &device.directDraw, nullptr) != DD_OK) {
+        device.directDraw = nullptr;
+        return;
+    }
+    // Exclusive use of the screen in the mode it is in: no display mode is ever set.
+    if (device.directDraw->SetCooperativeLevel(saverWindowState.displayWindow, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN) !=
+        DD_OK)
+        return GiveUp();
+
+    DDSURFACEDESC primary = {};
+    primary.dwSize = sizeof primary;
+    primary.dwFlags = DDSD_CAPS;
+    primary.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
+    if (device.directDraw->CreateSurface(&primary, &device.primarySurface, nullptr) != DD_OK)
+        return GiveUp();
+
+    // The display's format; the call's result is not needed, a failed call leaves a zero bit count.
+    DDPIXELFORMAT format = {};
+    format.dwSize = sizeof format;
+    device.primarySurface->GetPixelFormat(&format);
+    const DWORD bits = format.dwRGBBitCount;
+    DWORD redMask, greenMask, blueMask;
+    if (bits == 8) {
+        for (uint32_t i = 0; i < 256; ++i)
+            device.paletteEntries[i] = ColourCubeEntry(i);
+        if (device.directDraw->CreatePalette(DDPCAPS_8BIT, device.paletteEntries, &device.displayPalette, nullptr) !=
+            DD_OK)
+            return GiveUp();
+        if (device.primarySurface->SetPalette(device.displayPalette) != DD_OK)
+            return GiveUp();
+        redMask = cubeRedMask;
+        greenMask = cubeGreenMask;
+        blueMask = cubeBlueMask;
+    } else if (bits == 16 || bits == 24 || bits == 32) {
+        redMask = format.dwRBitMask;
+        greenMask = format.dwGBitMask;
+        blueMask = format.dwBBitMask;
+    } else {
+        GiveUp();
+        device.unsupportedDepth = 1;
+        return;
+    }
+
+    // The off-screen picture takes the display's own format, as no format is asked for.
+    DDSURFACEDESC offscreen = {};
+    offscreen.dwSize = sizeof offscreen;
+    offscreen.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH;
+    offscreen.dwWidth = screenGeometry.width;
+    offscreen.dwHeight = screenGeometry.height;
+    offscreen.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
+    if (device.directDraw->CreateSurface(&offscreen, &device.offscreenSurface, nullptr) != DD_OK)
+        return GiveUp();
+
+    if (device.directDraw->CreateClipper(0, &device.clipper, nullptr) != DD_OK)
+        return GiveUp();
+    if (device.clipper->SetHWnd(0, saverWindowState.displayWindow) != DD_OK)
+        return GiveUp();
+    if (device.primarySurface->SetClipper(device.clipper) != DD_OK)
+        return GiveUp();
+
+    StartFrameClock(GetTickCount());
+    pixelSurface.setFormat(bits / 8, redMask, greenMask, blueMask, screenGeometry.width, screenGeometry.height);
+    SetupScene();
+}

@@ -1,0 +1,80 @@
+# Helpers for the saver window tests, sourced by the test scripts. They run Windows programs of the
+# Windows build under the project's Wine prefix, inside a Wine virtual desktop of the X server's size (so
+# that keyboard input reaches the saver without a window manager), and look at screenshots.
+# shellcheck shell=bash
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../../.." && pwd -P)"
+wine_run="$root/scripts/wine-run"
+failures=0
+
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+
+pass() {
+    echo "ok: $*"
+}
+
+# Makes the programs named run inside a virtual desktop of the given size.
+use_virtual_desktop() { # size exe...
+    local size=$1
+    shift
+    (
+        . "$root/scripts/wine-env"
+        for exe in "$@"; do
+            wine reg add "HKCU\\Software\\Wine\\AppDefaults\\$exe\\Explorer" /v Desktop /t REG_SZ /d Orvelle /f
+        done
+        wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Orvelle /t REG_SZ /d "$size" /f
+        wineserver -w
+    ) >/dev/null 2>&1
+}
+
+# Starts a program in the background under the name given. Its output goes to $work/NAME.out and, once
+# it has ended, its exit code to $work/NAME.rc; $started holds the name.
+start() { # name program args...
+    local name=$1
+    shift
+    rm -f "$work/$name.rc"
+    ("$wine_run" "$@" >"$work/$name.out" 2>&1; echo $? >"$work/$name.rc") &
+    started=$name
+}
+
+alive() { [ ! -f "$work/$1.rc" ]; }
+
+# Waits up to $2 seconds for the program started as $1 to end; prints its exit code, or "running".
+wait_exit() { # name seconds
+    local tenths=$(($2 * 10))
+    while alive "$1" && [ $tenths -gt 0 ]; do
+        sleep 0.1
+        tenths=$((tenths - 1))
+    done
+    if alive "$1"; then echo running; else cat "$work/$1.rc"; fi
+}
+
+# Ends whatever Wine programs are still running in the prefix.
+stop_all() { (. "$root/scripts/wine-env" && wineserver -k) >/dev/null 2>&1; }
+
+# Waits until an X window with this exact name exists.
+wait_window() { # name seconds
+    local tenths=$(($2 * 10))
+    while [ $tenths -gt 0 ]; do
+        xdotool search --name "^$1\$" >/dev/null 2>&1 && return 0
+        sleep 0.1
+        tenths=$((tenths - 1))
+    done
+    return 1
+}
+
+# Statistics of a region of a picture, as ImageMagick fx expressions: prints the value.
+region() { # picture width height x y expression
+    convert "$1" -crop "$2x$3+$4+$5" +repage -format "%[fx:$6]" info:
+}
+
+# Pixels that differ between two pictures.
+differing_pixels() {
+    compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1
+}
+
+# 1 when the floating-point comparison holds.
+holds() { awk "BEGIN { exit !($1) }"; }

@@ -1,0 +1,42 @@
+// Sends messages to a running saver window from outside, for the tests: "syscommand SC_..." to the
+// full-screen window, "preview MESSAGE" (help, contextmenu) to the preview window; prints the result.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+
+int main(int argc, char** argv)
+{
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: send_message syscommand SC_NAME | preview help|contextmenu | close\n");
+        return 2;
+    }
+    const bool preview = std::strcmp(argv[1], "preview") == 0;
+    const HWND window = FindWindowA("WindowsScreenSaverClass", preview ? "Preview" : "Screen Saver");
+    if (window == nullptr) {
+        std::fprintf(stderr, "send_message: no saver window\n");
+        return 1;
+    }
+    struct Named {
+        const char* name;
+        WPARAM value;
+    };
+    const Named commands[] = {{"SC_SCREENSAVE", SC_SCREENSAVE}, {"SC_NEXTWINDOW", SC_NEXTWINDOW},
+                              {"SC_PREVWINDOW", SC_PREVWINDOW}, {"SC_CLOSE", SC_CLOSE}};
+    LRESULT result = 0;
+    if (std::strcmp(argv[1], "syscommand") == 0) {
+        for (const Named& command : commands)
+            if (std::strcmp(argv[2], command.name) == 0)
+                result = SendMessageA(window, WM_SYSCOMMAND, command.value, 0);
+    } else if (preview && std::strcmp(argv[2], "help") == 0) {
+        HELPINFO help = {};
+        help.cbSize = sizeof help;
+        result = SendMessageA(window, WM_HELP, 0, reinterpret_cast<LPARAM>(&help));
+    } else if (preview && std::strcmp(argv[2], "contextmenu") == 0) {
+        result = SendMessageA(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window), MAKELPARAM(5, 5));
+    } else if (std::strcmp(argv[2], "close") == 0) {
+        result = SendMessageA(window, WM_CLOSE, 0, 0);
+    }
+    std::printf("%ld\n", static_cast<long>(result));
+    return 0;
+}
