@@ -8,11 +8,19 @@
 int main(int argc, char** argv)
 {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: send_message syscommand SC_NAME | preview help|contextmenu | close\n");
+        std::fprintf(stderr, "usage: send_message syscommand SC_NAME | preview help|contextmenu|close | host close\n");
         return 2;
     }
     const bool preview = std::strcmp(argv[1], "preview") == 0;
-    const HWND window = FindWindowA("WindowsScreenSaverClass", preview ? "Preview" : "Screen Saver");
+    const bool host = std::strcmp(argv[1], "host") == 0;
+    HWND window = host ? FindWindowA(nullptr, "Preview host")
+                       : FindWindowA("WindowsScreenSaverClass", preview ? "Preview" : "Screen Saver");
+    // A preview is a child window, which FindWindowA does not see: look inside the test's host window.
+    if (preview && window == nullptr) {
+        const HWND parent = FindWindowA(nullptr, "Preview host");
+        if (parent != nullptr)
+            window = FindWindowExA(parent, nullptr, "WindowsScreenSaverClass", "Preview");
+    }
     if (window == nullptr) {
         std::fprintf(stderr, "send_message: no saver window\n");
         return 1;

@@ -1,0 +1,104 @@
+// Tests of the display host's pure parts: where the picture goes, the colour cube, and the frame
+// request's one-at-a-time rule.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "display/display_device.h"
+#include "display/saver_window_proc.h"
+
+namespace {
+
+TEST(CentrePicture, PlacesThePictureOneToOne)
+{
+    struct Case {
+        int32_t width, height;
+        RECT source, dest;
+    };
+    const Case cases[] = {
+        {640, 480, {0, 0, 640, 480}, {0, 0, 640, 480}},
+        {800, 600, {0, 0, 640, 480}, {80, 60, 720, 540}},
+        {1024, 768, {0, 0, 640, 480}, {192, 144, 832, 624}},
+        {1366, 768, {0, 0, 640, 480}, {363, 144, 1003, 624}},
+        {641, 481, {0, 0, 640, 480}, {0, 0, 640, 480}}, // halves round down
+        // Smaller than the picture: the middle of the picture, never a rectangle off the screen.
+        {320, 200, {160, 140, 480, 340}, {0, 0, 320, 200}},
+        {1024, 400, {0, 40, 640, 440}, {192, 0, 832, 400}},
+        {0, 0, {320, 240, 320, 240}, {0, 0, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        RECT source, dest;
+        CentrePicture(c.width, c.height, source, dest);
+        EXPECT_TRUE(EqualRect(&source, &c.source))
+            << c.width << "x" << c.height << ": source " << source.left << "," << source.top << "," << source.right
+            << "," << source.bottom;
+        EXPECT_TRUE(EqualRect(&dest, &c.dest))
+            << c.width << "x" << c.height << ": dest " << dest.left << "," << dest.top << "," << dest.right << ","
+            << dest.bottom;
+    }
+}
+
+TEST(ColourCube, EntriesFollowTheirFields)
+{
+    struct Case {
+        uint32_t index;
+        BYTE red, green, blue;
+    };
+    const Case cases[] = {{0, 0, 0, 0},       {255, 255, 255, 255}, {174, 182, 109, 170},
+                          {28, 0, 255, 0},    {224, 255, 0, 0},     {3, 0, 0, 255},
+                          {0x92, 145, 145, 170}};
+    for (const Case& c : cases) {
+        const PALETTEENTRY entry = ColourCubeEntry(c.index);
+        EXPECT_EQ(entry.peRed, c.red) << "entry " << c.index;
+        EXPECT_EQ(entry.peGreen, c.green) << "entry " << c.index;
+        EXPECT_EQ(entry.peBlue, c.blue) << "entry " << c.index;
+        EXPECT_EQ(entry.peFlags, 0) << "entry " << c.index;
+    }
+}
+
+int CountQueued(HWND window, UINT message)
+{
+    int count = 0;
+    MSG queued;
+    while (PeekMessageA(&queued, window, message, message, PM_REMOVE))
+        ++count;
+    return count;
+}
+
+TEST(FrameTimerProc, KeepsAtMostOneRequestQueued)
+{
+    const HWND window = CreateWindowExA(0, "STATIC", "frame requests", 0, 0, 0, 10, 10, HWND_MESSAGE, nullptr,
+                                        GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(window, nullptr);
+    saverWindowState.displayWindow = window;
+    saverWindowState.framePending = 0;
+
+    for (int tick = 0; tick < 50; ++tick)
+        FrameTimerProc(0, 0, 0, 0, 0);
+    EXPECT_EQ(CountQueued(window, WM_USER), 1) << "ticks while a request is pending must post nothing";
+    EXPECT_EQ(saverWindowState.framePending.load(), 1);
+
+    // Ticks during the frame (the request taken from the queue, the flag still set) post nothing either.
+    FrameTimerProc(0, 0, 0, 0, 0);
+    EXPECT_EQ(CountQueued(window, WM_USER), 0);
+
+    // The frame clears the flag as its last step; the next tick requests the next frame.
+    saverWindowState.framePending = 0;
+    FrameTimerProc(0, 0, 0, 0, 0);
+    FrameTimerProc(0, 0, 0, 0, 0);
+    EXPECT_EQ(CountQueued(window, WM_USER), 1);
+    DestroyWindow(window);
+}
+
+TEST(SaverWindowProc, FrameRequestWithoutADeviceIsOnlyPassedOn)
+{
+    ASSERT_EQ(displayDevice.directDraw, nullptr);
+    const HWND window = CreateWindowExA(0, "STATIC", "late request", 0, 0, 0, 10, 10, HWND_MESSAGE, nullptr,
+                                        GetModuleHandleA(nullptr), nullptr);
+    saverWindowState.framePending = 1;
+    EXPECT_EQ(SaverWindowProc(window, WM_USER, 0, 0), 0);
+    EXPECT_EQ(saverWindowState.framePending.load(), 1) << "only a drawn frame clears the request";
+    DestroyWindow(window);
+}
+
+} // namespace
