@@ -1,12 +1,44 @@
 // Sends messages to a running saver window from outside, for the tests: "syscommand SC_..." to the
 // full-screen window, "preview MESSAGE" (help, contextmenu) to the preview window; prints the result.
+// "counts NAME.exe" prints the kernel handles, GDI objects and USER objects of the running process NAME.exe.
 #include <windows.h>
+
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstring>
 
+namespace {
+
+int PrintCounts(const char* name)
+{
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+        if (lstrcmpiA(entry.szExeFile, name) != 0)
+            continue;
+        const HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, entry.th32ProcessID);
+        DWORD handles = 0;
+        GetProcessHandleCount(process, &handles);
+        std::printf("%lu %lu %lu\n", static_cast<unsigned long>(handles),
+                    static_cast<unsigned long>(GetGuiResources(process, GR_GDIOBJECTS)),
+                    static_cast<unsigned long>(GetGuiResources(process, GR_USEROBJECTS)));
+        CloseHandle(process);
+        CloseHandle(snapshot);
+        return 0;
+    }
+    CloseHandle(snapshot);
+    std::fprintf(stderr, "send_message: no process %s\n", name);
+    return 1;
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
+    if (argc == 3 && std::strcmp(argv[1], "counts") == 0)
+        return PrintCounts(argv[2]);
     if (argc < 3) {
         std::fprintf(stderr, "usage: send_message syscommand SC_NAME | preview help|contextmenu|close | host close\n");
         return 2;
