@@ -82,9 +82,9 @@ ends_with() { # description command...
 }
 
 run_screen() { # depth width height
-    use_virtual_desktop "$2x$3" "$(basename "$driver")" "$(basename "$send")"
     XVFB_DEPTH=$1 XVFB_WIDTH=$2 XVFB_HEIGHT=$3 "$root/scripts/xvfb-run-here" bash -c "
         . '$here/saver_test_lib.sh'; work='$work'; driver='$driver'; send='$send'
+        use_virtual_desktop $2x$3 '$(basename "$driver")' '$(basename "$send")'
         $(declare -f screen_checks ends_with)
         screen_checks $1 $2 $3
         ends_with 'a key' xdotool key a

@@ -13,9 +13,9 @@ send=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-use_virtual_desktop 800x600 "$(basename "$driver")" "$(basename "$send")"
 XVFB_WIDTH=800 XVFB_HEIGHT=600 "$root/scripts/xvfb-run-here" bash -c "
     . '$here/saver_test_lib.sh'; work='$work'
+    use_virtual_desktop 800x600 '$(basename "$driver")' '$(basename "$send")'
     for size in '320 240' '152 112'; do
         set -- \$size
         start preview '$driver' host \$1 \$2

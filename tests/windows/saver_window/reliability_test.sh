@@ -12,9 +12,9 @@ seconds=${3:-180}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-use_virtual_desktop 800x600 "$(basename "$driver")" "$(basename "$send")"
 XVFB_WIDTH=800 XVFB_HEIGHT=600 "$root/scripts/xvfb-run-here" bash -c "
     . '$here/saver_test_lib.sh'; work='$work'
+    use_virtual_desktop 800x600 '$(basename "$driver")' '$(basename "$send")'
     start show '$driver' s
     wait_window 'Screen Saver' 20 || fail 'no saver window'
     sleep 5
