@@ -6,8 +6,7 @@
 HMODULE passwordLibrary = nullptr;
 VerifyScreenSavePwdFunction verifyPassword = nullptr;
 
-namespace
-{
+namespace {
 
 using PwdChangePasswordFunction = DWORD(WINAPI*)(LPCSTR, HWND, DWORD, DWORD);
 
