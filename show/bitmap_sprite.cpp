@@ -148,16 +148,6 @@ void DrawBitsClipped(const BitmapSprite& sprite, const PixelSurface& surface, fl
         DrawBits<BytesPerPixel, Mode, true>(sprite, surface, s, c, x, y);
 }
 
-template <int BytesPerPixel>
-void DrawBitsShaded(const BitmapSprite& sprite, const PixelSurface& surface, float s, float c, int32_t x, int32_t y)
-{
-    switch (sprite.shadingMode) {
-    case shadingHorizontal: DrawBitsClipped<BytesPerPixel, shadingHorizontal>(sprite, surface, s, c, x, y); break;
-    case shadingVertical: DrawBitsClipped<BytesPerPixel, shadingVertical>(sprite, surface, s, c, x, y); break;
-    case shadingRadial: DrawBitsClipped<BytesPerPixel, shadingRadial>(sprite, surface, s, c, x, y); break;
-    default: DrawBitsClipped<BytesPerPixel, shadingFlat>(sprite, surface, s, c, x, y); break;
-    }
-}
 
 } // namespace
 
@@ -181,6 +171,8 @@ void BitmapSprite::draw(float frameDelta, int32_t x, int32_t y)
 
     if (imageSize <= 0 || bytesPerRow <= 0 || image == nullptr)
         return;
-    WithPixelSize(pixelSurface.bytesPerPixel,
-                  [&](auto size) { DrawBitsShaded<size()>(*this, pixelSurface, s, c, x, y); });
+    WithShadingMode(shadingMode, [&](auto mode) {
+        WithPixelSize(pixelSurface.bytesPerPixel,
+                      [&](auto size) { DrawBitsClipped<size(), mode()>(*this, pixelSurface, s, c, x, y); });
+    });
 }

@@ -5,13 +5,7 @@
 #include <cstdint>
 
 #include "show/palette.h"
-
-enum ShadingMode : uint8_t {
-    shadingFlat = 0,
-    shadingHorizontal = 1, // |column - pivot column|
-    shadingVertical = 2,   // |row - pivot row|
-    shadingRadial = 3,     // straight-line distance from the pivot, truncated
-};
+#include "show/shading_mode.h"
 
 struct BitmapSprite {
     int32_t width;

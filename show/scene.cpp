@@ -137,7 +137,7 @@ void SetupScene()
     scene.lastTick = static_cast<int32_t>(double(sceneTime) * 10.0);
 
     ApplyRamps(scene.seaField, seaRamps, std::size(seaRamps));
-    scene.seaField.shadingMode = 2; // row n takes palette entry n
+    scene.seaField.shadingMode = shadingVertical; // row n takes palette entry n
     scene.seaField.fillSine(0.0f, 360.0f, 0, 256, seaWaveAmplitude, seaColumnTable);
 
     ApplyRamps(scene.drifterSprite, starRamps, std::size(starRamps));

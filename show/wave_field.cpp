@@ -38,34 +38,21 @@ void WaveField::fillSine(float startDegrees, float endDegrees, uint32_t firstInd
 
 namespace {
 
-// The palette index of field pixel (column, row) in shading mode Mode (0 to 3), before the wrap to 256.
+// The palette index of field pixel (column, row) in a shading mode, before the wrap to 256.
 template <uint8_t Mode>
 inline uint32_t FieldIndex(const WaveField& field, int32_t column, int32_t row)
 {
-    if constexpr (Mode == 1) {
+    if constexpr (Mode == shadingHorizontal) {
         return field.colourOffset + static_cast<uint32_t>(column);
-    } else if constexpr (Mode == 2) {
+    } else if constexpr (Mode == shadingVertical) {
         return field.colourOffset + static_cast<uint32_t>(row);
-    } else if constexpr (Mode == 3) {
+    } else if constexpr (Mode == shadingRadial) {
         // Distance from the centre; the colour offset is not added in this mode.
         const int64_t dx = column - field.centreX;
         const int64_t dy = row - field.centreY;
         return static_cast<uint32_t>(std::sqrt(double(dx * dx + dy * dy)));
     } else {
         return field.colourOffset;
-    }
-}
-
-// Runs body with std::integral_constant<uint8_t, mode> for the field's shading mode; modes beyond 3 draw
-// flat.
-template <typename Body>
-inline void WithShadingMode(uint8_t mode, Body&& body)
-{
-    switch (mode) {
-    case 1: body(std::integral_constant<uint8_t, 1>{}); break;
-    case 2: body(std::integral_constant<uint8_t, 2>{}); break;
-    case 3: body(std::integral_constant<uint8_t, 3>{}); break;
-    default: body(std::integral_constant<uint8_t, 0>{}); break;
     }
 }
 

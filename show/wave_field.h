@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "show/palette.h"
+#include "show/shading_mode.h"
 
 struct WaveField {
     int32_t width;   // columns
@@ -13,7 +14,7 @@ struct WaveField {
     int32_t centreX; // field column placed on the anchor's x
     int32_t centreY; // field row placed on the anchor's y
     uint8_t colourOffset;
-    uint8_t shadingMode; // 0 flat, 1 by column, 2 by row, 3 by distance from the centre; others draw flat
+    uint8_t shadingMode; // a ShadingMode: flat, by column, by row, by distance from the centre
     Palette palette;
     uint8_t rowPhase; // added to a row number to pick its entry of rowDisplacement
     std::array<int32_t, 256> rowDisplacement;    // pixels to the right
