@@ -108,6 +108,13 @@ void DrawFrame()
     SaverWindowState& state = saverWindowState;
     DisplayDevice& device = displayDevice;
 
+    // Surfaces are lost when the display is taken away (the saver window minimised by a loss of
+    // activation); once it is back, they are restored so that the show goes on instead of a still screen.
+    if (device.primarySurface->IsLost() == DDERR_SURFACELOST)
+        device.primarySurface->Restore();
+    if (device.offscreenSurface->IsLost() == DDERR_SURFACELOST)
+        device.offscreenSurface->Restore();
+
     DDBLTFX fill = {};
     fill.dwSize = sizeof fill;
     fill.dwFillColor = pixelSurface.clearValue;

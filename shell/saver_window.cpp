@@ -27,6 +27,8 @@ HIMC savedInputContext = nullptr;
 // Asks the window's own procedures to run the system's verifier: the answer is non-zero when the
 // password was right.
 constexpr UINT SaverVerifyMessage = WM_APP;
+// Puts a minimised full-screen window back, posted so that it runs after the minimise has finished.
+constexpr UINT SaverRestoreMessage = WM_APP + 1;
 // Closes within this many milliseconds of a failed attempt are refused without asking again.
 constexpr DWORD verifyPause = 200;
 
@@ -217,6 +219,21 @@ LRESULT CALLBACK OuterSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM
 LRESULT DefaultSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (isPreview == 0 && closeApproved == 0) {
+        // Losing activation lets the display minimise the exclusive full-screen window. A refused close
+        // must not leave the desktop open behind a running show, so the window comes back at once; while
+        // the system's password dialog is up it comes back without taking the focus from that dialog.
+        if (message == WM_SIZE && wParam == SIZE_MINIMIZED) {
+            PostMessageA(window, SaverRestoreMessage, 0, 0);
+        } else if (message == SaverRestoreMessage) {
+            if (inVerification != 0) {
+                ShowWindow(window, SW_SHOWNOACTIVATE);
+            } else {
+                ShowWindow(window, SW_RESTORE);
+                SetForegroundWindow(window);
+                SetFocus(window);
+            }
+            return 0;
+        }
         if (message == WM_CLOSE) {
             if (isWin9x == 1 && TryVerifyPassword(window) == 0) {
                 // Refused: measure mouse travel from here, so the same position does not close at once.
