@@ -9,13 +9,13 @@
 #include <cstdint>
 
 struct DisplayDevice {
-    IDirectDraw* directDraw;            // none: no usable device, the show does not run
-    IDirectDrawSurface* primarySurface; // the visible screen; frames reach it by one copy each
+    IDirectDraw* directDraw;              // none: no usable device, the show does not run
+    IDirectDrawSurface* primarySurface;   // the visible screen; frames reach it by one copy each
     IDirectDrawSurface* offscreenSurface; // 640x480 in the display's pixel format
-    IDirectDrawClipper* clipper;        // keeps copies to the screen inside the saver window
-    IDirectDrawPalette* displayPalette; // 8-bit displays only
-    PALETTEENTRY paletteEntries[256];   // the colour cube, 8-bit displays only
-    int16_t unsupportedDepth;           // 1 once a depth other than 8, 16, 24 or 32 bits was met
+    IDirectDrawClipper* clipper;          // keeps copies to the screen inside the saver window
+    IDirectDrawPalette* displayPalette;   // 8-bit displays only
+    PALETTEENTRY paletteEntries[256];     // the colour cube, 8-bit displays only
+    int16_t unsupportedDepth;             // 1 once a depth other than 8, 16, 24 or 32 bits was met
 };
 
 extern DisplayDevice displayDevice;

@@ -18,8 +18,7 @@ namespace {
 constexpr int previewBitmapId = 103;
 constexpr int errorTextLength = 22;
 // "DirectDraw初期化エラー": the display could not be set up.
-constexpr char directDrawErrorText[errorTextLength + 1] =
-    "DirectDraw\x8F\x89\x8A\xFA\x89\xBB\x83\x47\x83\x89\x81\x5B";
+constexpr char directDrawErrorText[errorTextLength + 1] = "DirectDraw\x8F\x89\x8A\xFA\x89\xBB\x83\x47\x83\x89\x81\x5B";
 // "必要表示色（256以上） ": the display shows too few colours.
 constexpr char depthErrorText[errorTextLength + 1] = "\x95\x4B\x97\x76\x95\x5C\x8E\xA6\x90\x46\x81\x69"
                                                      "256\x88\xC8\x8F\xE3\x81\x6A ";

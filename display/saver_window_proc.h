@@ -8,15 +8,15 @@
 #include <cstdint>
 
 struct SaverWindowState {
-    HWND displayWindow;   // the saver window, recorded at creation
-    int32_t clientWidth;  // client size at creation
+    HWND displayWindow;  // the saver window, recorded at creation
+    int32_t clientWidth; // client size at creation
     int32_t clientHeight;
-    RECT sourceRect;      // the part of the off-screen picture that is shown
-    RECT destRect;        // where it goes on the primary surface: the picture centred in the window
+    RECT sourceRect;       // the part of the off-screen picture that is shown
+    RECT destRect;         // where it goes on the primary surface: the picture centred in the window
     HBITMAP previewBitmap; // bitmap 103, preview only
     int32_t previewWidth;
     int32_t previewHeight;
-    UINT frameTimer;      // the multimedia timer; 0 when none was started
+    UINT frameTimer; // the multimedia timer; 0 when none was started
     // 1 from the timer tick that posts a frame request until that frame has been shown. Only the timer
     // thread sets it and only the window thread clears it, so at most one request is ever queued.
     std::atomic<int32_t> framePending;

@@ -14,12 +14,12 @@ namespace {
 using ImmAssociateContextFunction = HIMC(WINAPI*)(HWND, HIMC);
 
 HWND saverWindow = nullptr;
-int32_t closeApproved = 0;  // once non-zero, input no longer reaches the show
-int32_t inVerification = 0; // 1 while the system's password dialog is up
-UINT autoPlayMessage = 0;   // "QueryCancelAutoPlay" on Windows 95/98/Me, else 0
-POINT lastCursor = {0, 0};  // where mouse travel is measured from
+int32_t closeApproved = 0;             // once non-zero, input no longer reaches the show
+int32_t inVerification = 0;            // 1 while the system's password dialog is up
+UINT autoPlayMessage = 0;              // "QueryCancelAutoPlay" on Windows 95/98/Me, else 0
+POINT lastCursor = {0, 0};             // where mouse travel is measured from
 constexpr uint32_t mouseThreshold = 4; // the largest cursor travel, |dx| + |dy|, that does not dismiss
-DWORD lastVerifyTick = 0xFFFFFFFF;      // end of the last verification attempt; none yet
+DWORD lastVerifyTick = 0xFFFFFFFF;     // end of the last verification attempt; none yet
 HMODULE imeModule = nullptr;
 ImmAssociateContextFunction associateContext = nullptr;
 HIMC savedInputContext = nullptr;
@@ -136,9 +136,9 @@ int32_t RunSaverWindow(HWND parent)
     // A run whose window cannot be made ends with -1, like the other failures of the saver.
     WPARAM exitCode = static_cast<WPARAM>(-1);
     if (RegisterClassA(&windowClass) != 0) {
-        saverWindow = CreateWindowExA(extendedStyle, saverClassName, title, style, area.left, area.top,
-                                      area.right - area.left, area.bottom - area.top, parent, nullptr,
-                                      moduleInstance, nullptr);
+        saverWindow =
+            CreateWindowExA(extendedStyle, saverClassName, title, style, area.left, area.top, area.right - area.left,
+                            area.bottom - area.top, parent, nullptr, moduleInstance, nullptr);
     }
     if (saverWindow != nullptr) {
         if (parent == nullptr)

@@ -14,8 +14,8 @@ inline void RowHasWrongWidthOrCharacter() {}
 // followed by one trailing byte. The sprites draw every stored byte, so the trailing byte acts as the first
 // byte of one more row below the image.
 template <std::size_t Width, std::size_t Height>
-constexpr std::array<uint8_t, Height * ((Width + 7) / 8) + 1> Pack(const char* const (&rows)[Height],
-                                                                  uint8_t trailingByte)
+constexpr std::array<uint8_t, Height*((Width + 7) / 8) + 1> Pack(const char* const (&rows)[Height],
+                                                                 uint8_t trailingByte)
 {
     constexpr std::size_t bytesPerRow = (Width + 7) / 8;
     std::array<uint8_t, Height * bytesPerRow + 1> bytes{};

@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <cstdlib>
 #include <cmath>
+#include <cstdlib>
 
 #include "show/pixel_surface.h"
 #include "show/portable_math.h"
@@ -47,8 +47,7 @@ constexpr DistanceTable MakeDistanceTable()
 constexpr DistanceTable distanceTable = MakeDistanceTable();
 
 // The shading term of a pixel rx columns and ry rows from the pivot; only its low 8 bits count.
-template <uint8_t Mode>
-inline uint32_t ShadingTerm(int32_t rx, int32_t ry)
+template <uint8_t Mode> inline uint32_t ShadingTerm(int32_t rx, int32_t ry)
 {
     if constexpr (Mode == shadingHorizontal) {
         return static_cast<uint32_t>(rx < 0 ? -rx : rx);
@@ -139,15 +138,13 @@ bool FitsInside(const BitmapSprite& sprite, const PixelSurface& surface, int32_t
 }
 
 template <int BytesPerPixel, uint8_t Mode>
-void DrawBitsClipped(const BitmapSprite& sprite, const PixelSurface& surface, float s, float c, int32_t x,
-                     int32_t y)
+void DrawBitsClipped(const BitmapSprite& sprite, const PixelSurface& surface, float s, float c, int32_t x, int32_t y)
 {
     if (FitsInside(sprite, surface, x, y))
         DrawBits<BytesPerPixel, Mode, false>(sprite, surface, s, c, x, y);
     else
         DrawBits<BytesPerPixel, Mode, true>(sprite, surface, s, c, x, y);
 }
-
 
 } // namespace
 

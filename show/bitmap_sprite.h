@@ -12,11 +12,11 @@ struct BitmapSprite {
     int32_t height;
     int32_t pivotX; // image column placed on the draw point and turned about
     int32_t pivotY;
-    int32_t imageSize;   // image bytes the draw walks
-    int32_t bytesPerRow; // width / 8, rounded up
+    int32_t imageSize;    // image bytes the draw walks
+    int32_t bytesPerRow;  // width / 8, rounded up
     const uint8_t* image; // rows top to bottom, most significant bit leftmost; borrowed
-    float angle;        // degrees, clockwise on screen
-    float angularSpeed; // degrees per second
+    float angle;          // degrees, clockwise on screen
+    float angularSpeed;   // degrees per second
     uint8_t colourOffset; // base palette index, recomputed from colourPhase at every draw
     float colourPhase;    // palette steps accumulated over time; never wrapped
     float colourSpeed;    // palette steps per second
@@ -28,8 +28,8 @@ struct BitmapSprite {
     // order in which sprites are constructed matters.
     BitmapSprite(int32_t width, int32_t height, int32_t imageSize, const uint8_t* image);
 
-    void setRamp(uint32_t first, int32_t count, uint32_t red0, uint32_t green0, uint32_t blue0,
-                 uint32_t red1, uint32_t green1, uint32_t blue1)
+    void setRamp(uint32_t first, int32_t count, uint32_t red0, uint32_t green0, uint32_t blue0, uint32_t red1,
+                 uint32_t green1, uint32_t blue1)
     {
         FillPaletteRamp(palette, first, count, red0, green0, blue0, red1, green1, blue1);
     }

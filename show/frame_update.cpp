@@ -7,10 +7,10 @@
 
 namespace {
 
-constexpr int32_t ringRadiusLimit = 120;   // the ring breathes between -120 and 120 pixels
+constexpr int32_t ringRadiusLimit = 120; // the ring breathes between -120 and 120 pixels
 constexpr int32_t pictureCentreX = 320;
 constexpr int32_t pictureCentreY = 240;
-constexpr int32_t seaAnchorX = 320;        // where the sea's centre point lands
+constexpr int32_t seaAnchorX = 320; // where the sea's centre point lands
 constexpr int32_t seaAnchorY = 400;
 constexpr int32_t drifterWrapX = 639;
 

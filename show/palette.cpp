@@ -10,8 +10,8 @@ uint8_t TruncatedLowByte(double value)
     return static_cast<uint8_t>(static_cast<int64_t>(value));
 }
 
-void FillPaletteRamp(Palette& palette, uint32_t first, int32_t count, uint32_t red0, uint32_t green0,
-                     uint32_t blue0, uint32_t red1, uint32_t green1, uint32_t blue1)
+void FillPaletteRamp(Palette& palette, uint32_t first, int32_t count, uint32_t red0, uint32_t green0, uint32_t blue0,
+                     uint32_t red1, uint32_t green1, uint32_t blue1)
 {
     if (count <= 0)
         return;

@@ -16,8 +16,8 @@ using Palette = std::array<Colour, 256>;
 // colour to the end colour. The per-entry step is held in single precision and every value truncated, so a
 // ramp can end one below its end colour. Only the low 8 bits of first and of the colours count; a count of
 // 0 or less changes nothing.
-void FillPaletteRamp(Palette& palette, uint32_t first, int32_t count, uint32_t red0, uint32_t green0,
-                     uint32_t blue0, uint32_t red1, uint32_t green1, uint32_t blue1);
+void FillPaletteRamp(Palette& palette, uint32_t first, int32_t count, uint32_t red0, uint32_t green0, uint32_t blue0,
+                     uint32_t red1, uint32_t green1, uint32_t blue1);
 
 // The low 8 bits of a value truncated toward zero, as a palette index or byte (two's complement for
 // negative values, so -1.5 gives 255). Values beyond 64-bit integers are reduced exactly first.

@@ -22,8 +22,8 @@ struct PixelSurface {
 
     // Stores the format and derives each channel's shift from its mask: the shift puts bit 7 of the
     // channel on the mask's highest bit. A mask of 0 leaves its channel's shift as it was.
-    void setFormat(uint32_t bytesPerPixel, uint32_t redMask, uint32_t greenMask, uint32_t blueMask,
-                   uint32_t clipWidth, uint32_t clipHeight);
+    void setFormat(uint32_t bytesPerPixel, uint32_t redMask, uint32_t greenMask, uint32_t blueMask, uint32_t clipWidth,
+                   uint32_t clipHeight);
 
     // Packs and stores one pixel; positions outside the clip size (negative ones too) store nothing.
     void plot(int32_t x, int32_t y, uint32_t red, uint32_t green, uint32_t blue);
@@ -63,8 +63,7 @@ struct PixelSurface {
 extern PixelSurface pixelSurface;
 
 // Stores a packed value of BytesPerPixel bytes, little-endian.
-template <int BytesPerPixel>
-inline void StorePixel(uint8_t* at, uint32_t value)
+template <int BytesPerPixel> inline void StorePixel(uint8_t* at, uint32_t value)
 {
     if constexpr (BytesPerPixel == 1) {
         *at = static_cast<uint8_t>(value);
@@ -82,8 +81,7 @@ inline void StorePixel(uint8_t* at, uint32_t value)
 
 // Runs body with std::integral_constant<int, bytesPerPixel> so that a drawing loop is compiled once per
 // pixel size instead of testing the format per pixel. Sizes other than 1 to 4 run nothing.
-template <typename Body>
-inline void WithPixelSize(uint32_t bytesPerPixel, Body&& body)
+template <typename Body> inline void WithPixelSize(uint32_t bytesPerPixel, Body&& body)
 {
     switch (bytesPerPixel) {
     case 1: body(std::integral_constant<int, 1>{}); break;

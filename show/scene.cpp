@@ -9,8 +9,7 @@
 
 namespace {
 
-template <std::size_t... K>
-std::array<BitmapSprite, sizeof...(K)> MakeRingSprites(std::index_sequence<K...>)
+template <std::size_t... K> std::array<BitmapSprite, sizeof...(K)> MakeRingSprites(std::index_sequence<K...>)
 {
     // Braced elements are constructed in order, so sprite k takes the k-th share of the random sequence.
     return {((void)K, BitmapSprite(ringImageWidth, ringImageHeight, int32_t(ringImage.size()), ringImage.data()))...};
@@ -49,6 +48,7 @@ constexpr float b = 6.0714287757873535f; // 255/42
 constexpr float c = 3.0238094329833984f; // 127/42
 constexpr int wheelSegmentLength = 43;
 
+// clang-format off
 constexpr WheelSegment colourWheel[] = {
     //  first   red           green         blue
     {0,   {128, -a}, {0, b},      {255, 0}},  // violet  -> cyan
@@ -58,6 +58,7 @@ constexpr WheelSegment colourWheel[] = {
     {170, {255, 0},  {128, -a},   {0, b}},    // orange  -> magenta
     {213, {255, -c}, {0, 0},      {255, 0}},  // magenta -> violet
 };
+// clang-format on
 
 uint8_t RampValue(ChannelRamp ramp, int d)
 {
@@ -95,8 +96,8 @@ constexpr Ramp starRamps[] = {
     {4, 14, {50, 30, 255}, {0, 0, 0}},
 };
 
-constexpr float ringColourSpeed = 64.0f;  // palette entries per second: the whole wheel in 4 s
-constexpr float ringAngularSpeed = 16.0f; // degrees per second: a turn in 22.5 s
+constexpr float ringColourSpeed = 64.0f;     // palette entries per second: the whole wheel in 4 s
+constexpr float ringAngularSpeed = 16.0f;    // degrees per second: a turn in 22.5 s
 constexpr double ringColourSpacing = 14.222; // palette entries between neighbouring spokes' colours
 constexpr int32_t firstDrifterX = 40;
 constexpr int32_t drifterSpacing = 70;
@@ -104,8 +105,7 @@ constexpr int32_t drifterSpacing = 70;
 constexpr int32_t seaWaveAmplitude = 16; // pixels up and down
 constexpr int seaColumnTable = 1;
 
-template <typename Target>
-void ApplyRamps(Target& target, const Ramp* ramps, std::size_t count)
+template <typename Target> void ApplyRamps(Target& target, const Ramp* ramps, std::size_t count)
 {
     for (std::size_t i = 0; i < count; ++i) {
         const Ramp& r = ramps[i];

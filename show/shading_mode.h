@@ -13,8 +13,7 @@ enum ShadingMode : uint8_t {
 
 // Runs body with std::integral_constant<uint8_t, mode>, so that a drawing loop is compiled once per mode
 // instead of testing the mode per pixel. Any value beyond the four modes draws flat.
-template <typename Body>
-inline void WithShadingMode(uint8_t mode, Body&& body)
+template <typename Body> inline void WithShadingMode(uint8_t mode, Body&& body)
 {
     switch (mode) {
     case shadingHorizontal: body(std::integral_constant<uint8_t, shadingHorizontal>{}); break;

@@ -14,8 +14,8 @@ WaveField::WaveField()
 {
 }
 
-void WaveField::fillSine(float startDegrees, float endDegrees, uint32_t firstIndex, int32_t count,
-                         int32_t amplitude, uint32_t table)
+void WaveField::fillSine(float startDegrees, float endDegrees, uint32_t firstIndex, int32_t count, int32_t amplitude,
+                         uint32_t table)
 {
     std::array<int32_t, 256>* target = nullptr;
     switch (table & 0xFF) {
@@ -39,8 +39,7 @@ void WaveField::fillSine(float startDegrees, float endDegrees, uint32_t firstInd
 namespace {
 
 // The palette index of field pixel (column, row) in a shading mode, before the wrap to 256.
-template <uint8_t Mode>
-inline uint32_t FieldIndex(const WaveField& field, int32_t column, int32_t row)
+template <uint8_t Mode> inline uint32_t FieldIndex(const WaveField& field, int32_t column, int32_t row)
 {
     if constexpr (Mode == shadingHorizontal) {
         return field.colourOffset + static_cast<uint32_t>(column);
@@ -57,15 +56,14 @@ inline uint32_t FieldIndex(const WaveField& field, int32_t column, int32_t row)
 }
 
 // The field pixel by pixel, row by row from the top, each row left to right.
-template <uint8_t Mode>
-void DrawRowByRow(const WaveField& field, PixelSurface& surface, int32_t x0, int32_t y0)
+template <uint8_t Mode> void DrawRowByRow(const WaveField& field, PixelSurface& surface, int32_t x0, int32_t y0)
 {
     for (int32_t n = 0; n < field.height; ++n) {
         const int32_t shiftX = field.rowDisplacement[(field.rowPhase + n) & 0xFF];
         for (int32_t i = 0; i < field.width; ++i) {
             const Colour colour = field.palette[FieldIndex<Mode>(field, i, n) & 0xFF];
-            surface.plot(x0 + i + shiftX, y0 + n + field.columnDisplacement[(field.columnPhase + i) & 0xFF],
-                         colour.red, colour.green, colour.blue);
+            surface.plot(x0 + i + shiftX, y0 + n + field.columnDisplacement[(field.columnPhase + i) & 0xFF], colour.red,
+                         colour.green, colour.blue);
         }
     }
 }
@@ -74,8 +72,7 @@ void DrawRowByRow(const WaveField& field, PixelSurface& surface, int32_t x0, int
 // land on one screen position (a column keeps its own screen column and its rows stay apart), so the
 // order of the stores cannot show, and each column becomes one clipped run down the screen.
 template <int BytesPerPixel, uint8_t Mode>
-void DrawColumnByColumn(const WaveField& field, const PixelSurface& surface, int32_t x0, int32_t y0,
-                        int32_t shiftX)
+void DrawColumnByColumn(const WaveField& field, const PixelSurface& surface, int32_t x0, int32_t y0, int32_t shiftX)
 {
     std::array<uint32_t, 256> packed;
     for (uint32_t e = 0; e < 256; ++e)
@@ -120,8 +117,7 @@ void WaveField::draw(int32_t anchorX, int32_t anchorY)
             DrawRowByRow<mode()>(*this, pixelSurface, x0, y0);
             return;
         }
-        WithPixelSize(pixelSurface.bytesPerPixel, [&](auto size) {
-            DrawColumnByColumn<size(), mode()>(*this, pixelSurface, x0, y0, shiftX);
-        });
+        WithPixelSize(pixelSurface.bytesPerPixel,
+                      [&](auto size) { DrawColumnByColumn<size(), mode()>(*this, pixelSurface, x0, y0, shiftX); });
     });
 }

@@ -16,16 +16,16 @@ struct WaveField {
     uint8_t colourOffset;
     uint8_t shadingMode; // a ShadingMode: flat, by column, by row, by distance from the centre
     Palette palette;
-    uint8_t rowPhase; // added to a row number to pick its entry of rowDisplacement
+    uint8_t rowPhase;                            // added to a row number to pick its entry of rowDisplacement
     std::array<int32_t, 256> rowDisplacement;    // pixels to the right
-    uint8_t columnPhase; // added to a column number to pick its entry of columnDisplacement
+    uint8_t columnPhase;                         // added to a column number to pick its entry of columnDisplacement
     std::array<int32_t, 256> columnDisplacement; // pixels downward
 
     // The show's sea: 640x128 centred on (320, 64), black palette, flat tables.
     WaveField();
 
-    void setRamp(uint32_t first, int32_t count, uint32_t red0, uint32_t green0, uint32_t blue0,
-                 uint32_t red1, uint32_t green1, uint32_t blue1)
+    void setRamp(uint32_t first, int32_t count, uint32_t red0, uint32_t green0, uint32_t blue0, uint32_t red1,
+                 uint32_t green1, uint32_t blue1)
     {
         FillPaletteRamp(palette, first, count, red0, green0, blue0, red1, green1, blue1);
     }

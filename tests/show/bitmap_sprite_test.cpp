@@ -128,11 +128,9 @@ TEST(BitmapSprite, AngleFoldsOnceEachWay)
         float angle, speed, delta, expected;
     };
     const Case cases[] = {
-        {350.0f, 20.0f, 1.0f, 10.0f},
-        {10.0f, -20.0f, 1.0f, 350.0f},
-        {350.0f, 10.0f, 1.0f, 360.0f}, // exactly 360 stays
-        {0.0f, 0.0f, 1.0f, 0.0f},
-        {100.0f, 700.0f, 1.0f, 440.0f}, // a step of more than a turn is folded only once
+        {350.0f, 20.0f, 1.0f, 10.0f},  {10.0f, -20.0f, 1.0f, 350.0f},
+        {350.0f, 10.0f, 1.0f, 360.0f},                                 // exactly 360 stays
+        {0.0f, 0.0f, 1.0f, 0.0f},      {100.0f, 700.0f, 1.0f, 440.0f}, // a step of more than a turn is folded only once
     };
     const uint8_t image[1] = {0};
     for (const Case& c : cases) {
@@ -151,7 +149,10 @@ TEST(BitmapSprite, ColourOffsetIsTheTruncatedPhase)
         uint8_t offset;
     };
     const Case cases[] = {
-        {300.7f, 0.0f, 0.0f, 44}, {-1.5f, 0.0f, 0.0f, 255}, {0.0f, 64.0f, 0.5f, 32}, {255.9f, 0.0f, 1.0f, 255},
+        {300.7f, 0.0f, 0.0f, 44},
+        {-1.5f, 0.0f, 0.0f, 255},
+        {0.0f, 64.0f, 0.5f, 32},
+        {255.9f, 0.0f, 1.0f, 255},
     };
     const uint8_t image[1] = {0};
     for (const Case& c : cases) {
@@ -201,12 +202,12 @@ TEST(BitmapSprite, ShadingPicksPaletteEntries)
         uint32_t entry;
     };
     const Case cases[] = {
-        {0, 7, 2, 20, 7},        // flat
-        {1, 250, 2, 20, 4},      // |rx| = 10: (250 + 10) mod 256
-        {2, 1, 2, 20, 9},        // |ry| = 8
-        {3, 0, 15, 16, 5},       // 3-4-5
-        {3, 100, 23, 23, 115},   // sqrt(242) = 15.56 truncates to 15
-        {9, 33, 2, 20, 33},      // unknown modes draw flat
+        {0, 7, 2, 20, 7},      // flat
+        {1, 250, 2, 20, 4},    // |rx| = 10: (250 + 10) mod 256
+        {2, 1, 2, 20, 9},      // |ry| = 8
+        {3, 0, 15, 16, 5},     // 3-4-5
+        {3, 100, 23, 23, 115}, // sqrt(242) = 15.56 truncates to 15
+        {9, 33, 2, 20, 33},    // unknown modes draw flat
     };
     for (const Case& c : cases) {
         TestFrame frame(64, 64, 4);

@@ -29,8 +29,8 @@ TEST(GoldenFrames, DigestsInEveryFormat)
             ShowFrame frame(format);
             PlayShow(runs[r]);
             const uint32_t digest = Crc32(frame.pixels(), frame.storage.size() - 2 * TestFrame::guardBytes);
-            EXPECT_EQ(digest, expected[r][format]) << "run " << r << " format " << format << std::hex
-                                                   << ": got 0x" << digest;
+            EXPECT_EQ(digest, expected[r][format])
+                << "run " << r << " format " << format << std::hex << ": got 0x" << digest;
         }
     }
 }

@@ -15,10 +15,8 @@ TEST(PixelSurface, DerivesShiftsFromMasks)
         int32_t redShift, greenShift, blueShift;
     };
     const Case cases[] = {
-        {"8-bit cube", 0xE0, 0x1C, 0x03, 0, -3, -6},
-        {"5-6-5", 0xF800, 0x07E0, 0x001F, 8, 3, -3},
-        {"5-5-5", 0x7C00, 0x03E0, 0x001F, 7, 2, -3},
-        {"8-8-8", 0xFF0000, 0x00FF00, 0x0000FF, 16, 8, 0},
+        {"8-bit cube", 0xE0, 0x1C, 0x03, 0, -3, -6},    {"5-6-5", 0xF800, 0x07E0, 0x001F, 8, 3, -3},
+        {"5-5-5", 0x7C00, 0x03E0, 0x001F, 7, 2, -3},    {"8-8-8", 0xFF0000, 0x00FF00, 0x0000FF, 16, 8, 0},
         {"top bit", 0x80000000, 0x1, 0x100, 24, -7, 1},
     };
     for (const Case& c : cases) {
@@ -61,8 +59,7 @@ TEST(PixelSurface, PacksWithoutRounding)
         PixelSurface surface;
         surface.setFormat(c.bytesPerPixel, c.redMask, c.greenMask, c.blueMask, 1, 1);
         EXPECT_EQ(surface.pack(c.red, c.green, c.blue), c.packed)
-            << "colour " << c.red << "," << c.green << "," << c.blue << " in a " << c.bytesPerPixel
-            << "-byte format";
+            << "colour " << c.red << "," << c.green << "," << c.blue << " in a " << c.bytesPerPixel << "-byte format";
     }
 }
 

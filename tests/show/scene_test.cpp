@@ -58,7 +58,8 @@ TEST(Scene, ImagesHaveTheirLayout)
     EXPECT_EQ(countBits(ringImage), 2383);
     // The band: rows 21 to 30 are dense across nearly the whole width, the rows around it thin.
     for (int row = 0; row < 50; ++row) {
-        const int bits = countBits(std::vector<uint8_t>(ringImage.begin() + row * 25, ringImage.begin() + row * 25 + 25));
+        const int bits =
+            countBits(std::vector<uint8_t>(ringImage.begin() + row * 25, ringImage.begin() + row * 25 + 25));
         if (row >= 21 && row <= 30)
             EXPECT_GE(bits, 175) << "band row " << row;
         else

@@ -23,8 +23,8 @@ void ReferenceDraw(const WaveField& field, int32_t anchorX, int32_t anchorY)
             else if (field.shadingMode == 2)
                 index = field.colourOffset + uint32_t(n);
             else if (field.shadingMode == 3)
-                index = uint32_t(std::sqrt(double((n - field.centreY) * (n - field.centreY) +
-                                                  (i - field.centreX) * (i - field.centreX))));
+                index = uint32_t(std::sqrt(
+                    double((n - field.centreY) * (n - field.centreY) + (i - field.centreX) * (i - field.centreX))));
             const Colour colour = field.palette[index & 0xFF];
             pixelSurface.plot(x0 + i + field.rowDisplacement[(field.rowPhase + n) & 0xFF],
                               y0 + n + field.columnDisplacement[(field.columnPhase + i) & 0xFF], colour.red,
@@ -63,8 +63,8 @@ TEST(WaveField, ConstructsTheShowsSea)
 TEST(WaveField, SineTableTruncatesTowardZero)
 {
     const WaveField field = ShowSea();
-    const std::pair<int, int32_t> expected[] = {{0, 0},    {1, 0},   {2, 0},     {16, 6},    {32, 11},
-                                                 {64, 16}, {128, 0}, {160, -11}, {192, -16}, {255, 0}};
+    const std::pair<int, int32_t> expected[] = {{0, 0},   {1, 0},   {2, 0},     {16, 6},    {32, 11},
+                                                {64, 16}, {128, 0}, {160, -11}, {192, -16}, {255, 0}};
     for (auto [entry, value] : expected)
         EXPECT_EQ(field.columnDisplacement[entry], value) << "entry " << entry;
     for (int e = 0; e < 256; ++e)
@@ -74,9 +74,9 @@ TEST(WaveField, SineTableTruncatesTowardZero)
 TEST(WaveField, SineFillWritesOnlyTheSelectedEntries)
 {
     WaveField field;
-    field.fillSine(0.0f, 90.0f, 3, 0, 100, 0);   // count 0
-    field.fillSine(0.0f, 90.0f, 3, -4, 100, 1);  // negative count
-    field.fillSine(90.0f, 90.0f, 3, 4, 100, 2);  // no such table
+    field.fillSine(0.0f, 90.0f, 3, 0, 100, 0);    // count 0
+    field.fillSine(0.0f, 90.0f, 3, -4, 100, 1);   // negative count
+    field.fillSine(90.0f, 90.0f, 3, 4, 100, 2);   // no such table
     field.fillSine(90.0f, 90.0f, 3, 4, 100, 258); // only the low 8 bits select: table 2 again
     for (int e = 0; e < 256; ++e)
         ASSERT_TRUE(field.rowDisplacement[e] == 0 && field.columnDisplacement[e] == 0) << "entry " << e;

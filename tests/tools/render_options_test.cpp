@@ -20,8 +20,7 @@ TEST(RenderOptions, FrameTimes)
     EXPECT_EQ(options.elapsedMs, (std::vector<uint32_t>{16, 32, 48}));
 
     RenderOptions list;
-    ASSERT_EQ(Parse({"--ms", "0,100,4294967295,50", "--out", "x", "--format", "565"}, list, message),
-              ParseResult::run);
+    ASSERT_EQ(Parse({"--ms", "0,100,4294967295,50", "--out", "x", "--format", "565"}, list, message), ParseResult::run);
     EXPECT_EQ(list.elapsedMs, (std::vector<uint32_t>{0, 100, 4294967295u, 50}));
     EXPECT_EQ(list.format->name, "565");
 

@@ -36,8 +36,8 @@ std::string FrameFileName(uint32_t frameNumber, const char* extension)
     return name;
 }
 
-bool WriteFrame(const std::string& directory, uint32_t frameNumber, const PixelFormat& format,
-                const uint8_t* frame, bool raw, std::string& message)
+bool WriteFrame(const std::string& directory, uint32_t frameNumber, const PixelFormat& format, const uint8_t* frame,
+                bool raw, std::string& message)
 {
     const std::size_t pixelCount = std::size_t(screenGeometry.width) * screenGeometry.height;
     const std::size_t frameBytes = pixelCount * format.bytesPerPixel;

@@ -12,8 +12,8 @@ void UnpackPixel(const PixelFormat& format, uint32_t value, uint8_t rgb[3]);
 
 // Writes frame-NNNNN.png (and frame-NNNNN.raw when raw) of a 640x480 frame whose rows are packed without
 // padding. Returns false, with a message, when a file cannot be written.
-bool WriteFrame(const std::string& directory, uint32_t frameNumber, const PixelFormat& format,
-                const uint8_t* frame, bool raw, std::string& message);
+bool WriteFrame(const std::string& directory, uint32_t frameNumber, const PixelFormat& format, const uint8_t* frame,
+                bool raw, std::string& message);
 
 // The file name of a frame: frame-NNNNN.<extension>, the number in five digits.
 std::string FrameFileName(uint32_t frameNumber, const char* extension);

@@ -29,12 +29,10 @@ TEST(CentrePicture, PlacesThePictureOneToOne)
     for (const Case& c : cases) {
         RECT source, dest;
         CentrePicture(c.width, c.height, source, dest);
-        EXPECT_TRUE(EqualRect(&source, &c.source))
-            << c.width << "x" << c.height << ": source " << source.left << "," << source.top << "," << source.right
-            << "," << source.bottom;
-        EXPECT_TRUE(EqualRect(&dest, &c.dest))
-            << c.width << "x" << c.height << ": dest " << dest.left << "," << dest.top << "," << dest.right << ","
-            << dest.bottom;
+        EXPECT_TRUE(EqualRect(&source, &c.source)) << c.width << "x" << c.height << ": source " << source.left << ","
+                                                   << source.top << "," << source.right << "," << source.bottom;
+        EXPECT_TRUE(EqualRect(&dest, &c.dest)) << c.width << "x" << c.height << ": dest " << dest.left << ","
+                                               << dest.top << "," << dest.right << "," << dest.bottom;
     }
 }
 
@@ -44,9 +42,8 @@ TEST(ColourCube, EntriesFollowTheirFields)
         uint32_t index;
         BYTE red, green, blue;
     };
-    const Case cases[] = {{0, 0, 0, 0},       {255, 255, 255, 255}, {174, 182, 109, 170},
-                          {28, 0, 255, 0},    {224, 255, 0, 0},     {3, 0, 0, 255},
-                          {0x92, 145, 145, 170}};
+    const Case cases[] = {{0, 0, 0, 0},     {255, 255, 255, 255}, {174, 182, 109, 170}, {28, 0, 255, 0},
+                          {224, 255, 0, 0}, {3, 0, 0, 255},       {0x92, 145, 145, 170}};
     for (const Case& c : cases) {
         const PALETTEENTRY entry = ColourCubeEntry(c.index);
         EXPECT_EQ(entry.peRed, c.red) << "entry " << c.index;

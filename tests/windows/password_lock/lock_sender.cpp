@@ -57,9 +57,9 @@ void TakeForeground(DWORD milliseconds)
     windowClass.hInstance = GetModuleHandleA(nullptr);
     windowClass.lpszClassName = "OrvelleLockSenderPopup";
     RegisterClassA(&windowClass);
-    const HWND popup = CreateWindowExA(WS_EX_TOPMOST, windowClass.lpszClassName, "Lock sender",
-                                       WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 200, 100, nullptr, nullptr,
-                                       windowClass.hInstance, nullptr);
+    const HWND popup =
+        CreateWindowExA(WS_EX_TOPMOST, windowClass.lpszClassName, "Lock sender", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50,
+                        50, 200, 100, nullptr, nullptr, windowClass.hInstance, nullptr);
     SetForegroundWindow(popup);
     const DWORD start = GetTickCount();
     while (GetTickCount() - start < milliseconds) {

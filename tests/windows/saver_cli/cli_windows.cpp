@@ -49,8 +49,8 @@ LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 
 HWND MakeWindow(const char* title, int x, int y)
 {
-    return CreateWindowExA(0, hostClassName, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, x, y, 240, 180, nullptr,
-                           nullptr, GetModuleHandleA(nullptr), nullptr);
+    return CreateWindowExA(0, hostClassName, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, x, y, 240, 180, nullptr, nullptr,
+                           GetModuleHandleA(nullptr), nullptr);
 }
 
 int Host(int previews)

@@ -45,9 +45,9 @@ int main(int argc, char** argv)
         RegisterClassA(&hostClass);
         RECT frame = {0, 0, std::atoi(argv[2]), std::atoi(argv[3])};
         AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
-        const HWND host = CreateWindowExA(0, "OrvellePreviewHost", "Preview host", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                          10, 10, frame.right - frame.left, frame.bottom - frame.top, nullptr,
-                                          nullptr, moduleInstance, nullptr);
+        const HWND host = CreateWindowExA(0, "OrvellePreviewHost", "Preview host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10,
+                                          10, frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
+                                          moduleInstance, nullptr);
         std::printf("host %lu\n", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(host)));
         std::fflush(stdout);
         return RunSaverWindow(host);

@@ -61,8 +61,10 @@ int main(int argc, char** argv)
         const char* name;
         WPARAM value;
     };
-    const Named commands[] = {{"SC_SCREENSAVE", SC_SCREENSAVE}, {"SC_NEXTWINDOW", SC_NEXTWINDOW},
-                              {"SC_PREVWINDOW", SC_PREVWINDOW}, {"SC_CLOSE", SC_CLOSE}};
+    const Named commands[] = {{"SC_SCREENSAVE", SC_SCREENSAVE},
+                              {"SC_NEXTWINDOW", SC_NEXTWINDOW},
+                              {"SC_PREVWINDOW", SC_PREVWINDOW},
+                              {"SC_CLOSE", SC_CLOSE}};
     LRESULT result = 0;
     if (std::strcmp(argv[1], "syscommand") == 0) {
         for (const Named& command : commands)
