@@ -75,10 +75,7 @@ void DrawBits(const BitmapSprite& sprite, const PixelSurface& surface, float s, 
     const intptr_t pitch = surface.pitch;
     const uint8_t* const image = sprite.image;
 
-    // The palette packed once per draw, not once per pixel.
-    std::array<uint32_t, 256> packed;
-    for (uint32_t e = 0; e < 256; ++e)
-        packed[e] = surface.pack(sprite.palette[e].red, sprite.palette[e].green, sprite.palette[e].blue);
+    const PackedPalette packed = PackPalette(surface, sprite.palette);
 
     const double sine = s;
     const double cosine = c;

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <type_traits>
 
+#include "show/palette.h"
+
 struct PixelSurface {
     uint32_t bytesPerPixel = 0; // 1 to 4; anything else stores nothing
     uint32_t redMask = 0;
@@ -61,6 +63,16 @@ struct PixelSurface {
 
 // The process's one surface.
 extern PixelSurface pixelSurface;
+
+// A palette's 256 colours packed for a surface's format: done once per draw, not once per pixel.
+using PackedPalette = std::array<uint32_t, 256>;
+inline PackedPalette PackPalette(const PixelSurface& surface, const Palette& palette)
+{
+    PackedPalette packed;
+    for (std::size_t e = 0; e < packed.size(); ++e)
+        packed[e] = surface.pack(palette[e].red, palette[e].green, palette[e].blue);
+    return packed;
+}
 
 // Stores a packed value of BytesPerPixel bytes, little-endian.
 template <int BytesPerPixel> inline void StorePixel(uint8_t* at, uint32_t value)

@@ -74,9 +74,7 @@ template <uint8_t Mode> void DrawRowByRow(const WaveField& field, PixelSurface& 
 template <int BytesPerPixel, uint8_t Mode>
 void DrawColumnByColumn(const WaveField& field, const PixelSurface& surface, int32_t x0, int32_t y0, int32_t shiftX)
 {
-    std::array<uint32_t, 256> packed;
-    for (uint32_t e = 0; e < 256; ++e)
-        packed[e] = surface.pack(field.palette[e].red, field.palette[e].green, field.palette[e].blue);
+    const PackedPalette packed = PackPalette(surface, field.palette);
 
     // Locals, so that the compiler need not reload them after every byte stored into the frame.
     const int64_t clipHeight = surface.clipHeight;
