@@ -2,75 +2,59 @@
 // of its parts (stars, sea, ring), and of clearing a 640x480 32-bit frame with memset as the baseline.
 #include <array>
 #include <cstring>
+#include <string>
 
 #include <benchmark/benchmark.h>
 
-#include "show/frame_clock.h"
 #include "show/pixel_surface.h"
 #include "show/random.h"
 #include "show/scene.h"
 #include "show/screen_geometry.h"
+#include "tools/render/headless_show.h"
 
 namespace {
-
-struct Format {
-    const char* name;
-    uint32_t bytesPerPixel, red, green, blue;
-};
-constexpr Format formats[] = {
-    {"8", 1, 0xE0, 0x1C, 0x03},        {"555", 2, 0x7C00, 0x03E0, 0x001F}, {"565", 2, 0xF800, 0x07E0, 0x001F},
-    {"24", 3, 0xFF0000, 0xFF00, 0xFF}, {"32", 4, 0xFF0000, 0xFF00, 0xFF},
-};
 
 constexpr std::size_t frameBytes = std::size_t(screenGeometry.width) * screenGeometry.height * 4;
 alignas(64) std::array<uint8_t, frameBytes> frame;
 
 // The show set up in a format and played for 20 seconds at 60 frames a second, so the ring has breathed
 // out and turned, the sea has moved and the stars have drifted.
-void StartShow(const Format& format)
+void StartShow(const PixelFormat& format)
 {
     randomState = 1;
     scene = Scene();
-    pixelSurface.setFormat(format.bytesPerPixel, format.red, format.green, format.blue, screenGeometry.width,
-                           screenGeometry.height);
-    pixelSurface.pixels = frame.data();
-    pixelSurface.pitch = int32_t(screenGeometry.width * format.bytesPerPixel);
-    StartFrameClock(0);
-    SetupScene();
-    for (uint32_t ms = 16; ms <= 20000; ms += 16) {
-        AdvanceFrameClock(ms);
-        UpdateSceneFrame();
-    }
+    AttachHeadlessFrame(format, frame.data());
+    StartHeadlessShow();
+    for (uint32_t ms = 16; ms <= 20000; ms += 16)
+        DrawHeadlessFrame(ms);
 }
 
 void Frame(benchmark::State& state)
 {
-    StartShow(formats[state.range(0)]);
+    StartShow(pixelFormats[state.range(0)]);
     uint32_t ms = 20000;
     for (auto _ : state) {
-        pixelSurface.fill(pixelSurface.clearValue);
-        AdvanceFrameClock(ms += 16);
-        UpdateSceneFrame();
+        DrawHeadlessFrame(ms += 16);
         benchmark::ClobberMemory();
     }
-    state.SetLabel(formats[state.range(0)].name);
+    state.SetLabel(std::string(pixelFormats[state.range(0)].name));
 }
 BENCHMARK(Frame)->DenseRange(0, 4)->Unit(benchmark::kMicrosecond);
 
 void Clear(benchmark::State& state)
 {
-    StartShow(formats[state.range(0)]);
+    StartShow(pixelFormats[state.range(0)]);
     for (auto _ : state) {
         pixelSurface.fill(pixelSurface.clearValue);
         benchmark::ClobberMemory();
     }
-    state.SetLabel(formats[state.range(0)].name);
+    state.SetLabel(std::string(pixelFormats[state.range(0)].name));
 }
 BENCHMARK(Clear)->DenseRange(0, 4)->Unit(benchmark::kMicrosecond);
 
 void Stars(benchmark::State& state)
 {
-    StartShow(formats[4]);
+    StartShow(pixelFormats[4]);
     for (auto _ : state) {
         for (int i = 0; i < drifterCount; ++i)
             scene.drifterSprite.draw(0.016f, scene.drifterX[i], scene.drifterY[i]);
@@ -81,18 +65,18 @@ BENCHMARK(Stars)->Unit(benchmark::kMicrosecond);
 
 void Sea(benchmark::State& state)
 {
-    StartShow(formats[state.range(0)]);
+    StartShow(pixelFormats[state.range(0)]);
     for (auto _ : state) {
         scene.seaField.draw(320, 400);
         benchmark::ClobberMemory();
     }
-    state.SetLabel(formats[state.range(0)].name);
+    state.SetLabel(std::string(pixelFormats[state.range(0)].name));
 }
 BENCHMARK(Sea)->DenseRange(0, 4)->Unit(benchmark::kMicrosecond);
 
 void Ring(benchmark::State& state)
 {
-    StartShow(formats[state.range(0)]);
+    StartShow(pixelFormats[state.range(0)]);
     for (auto _ : state) {
         for (int k = 0; k < ringSpokeCount; ++k) {
             int32_t x, y;
@@ -101,7 +85,7 @@ void Ring(benchmark::State& state)
         }
         benchmark::ClobberMemory();
     }
-    state.SetLabel(formats[state.range(0)].name);
+    state.SetLabel(std::string(pixelFormats[state.range(0)].name));
 }
 BENCHMARK(Ring)->DenseRange(0, 4)->Unit(benchmark::kMicrosecond);
 

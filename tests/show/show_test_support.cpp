@@ -7,6 +7,7 @@
 #include "show/random.h"
 #include "show/scene.h"
 #include "show/screen_geometry.h"
+#include "tools/render/headless_show.h"
 
 void RestartShow()
 {
@@ -48,32 +49,16 @@ void TestFrame::attach(uint32_t redMask, uint32_t greenMask, uint32_t blueMask)
     pixelSurface.pitch = pitch();
 }
 
-namespace {
-
-struct Format {
-    uint32_t bytesPerPixel, red, green, blue;
-};
-constexpr Format showFormats[] = {
-    {1, 0xE0, 0x1C, 0x03},         {2, 0x7C00, 0x03E0, 0x001F},   {2, 0xF800, 0x07E0, 0x001F},
-    {3, 0xFF0000, 0x00FF00, 0xFF}, {4, 0xFF0000, 0x00FF00, 0xFF},
-};
-
-} // namespace
-
 ShowFrame::ShowFrame(int formatIndex)
-    : TestFrame(screenGeometry.width, screenGeometry.height, showFormats[formatIndex].bytesPerPixel)
+    : TestFrame(screenGeometry.width, screenGeometry.height, pixelFormats[formatIndex].bytesPerPixel)
 {
-    const Format& f = showFormats[formatIndex];
-    attach(f.red, f.green, f.blue);
+    const PixelFormat& format = pixelFormats[formatIndex];
+    attach(format.redMask, format.greenMask, format.blueMask);
 }
 
 void PlayShow(const std::vector<uint32_t>& elapsedMs)
 {
-    StartFrameClock(0);
-    SetupScene();
-    for (uint32_t ms : elapsedMs) {
-        pixelSurface.fill(pixelSurface.clearValue);
-        AdvanceFrameClock(ms);
-        UpdateSceneFrame();
-    }
+    StartHeadlessShow();
+    for (uint32_t ms : elapsedMs)
+        DrawHeadlessFrame(ms);
 }

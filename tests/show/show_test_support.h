@@ -28,7 +28,8 @@ struct TestFrame {
     void attach(uint32_t redMask, uint32_t greenMask, uint32_t blueMask);
 };
 
-// Points pixelSurface at a 640x480 frame in one of the five display formats (8, 555, 565, 24, 32).
+// Points pixelSurface at a 640x480 frame in one of the five display formats of pixelFormats (8, 555, 565,
+// 24, 32), with guard bytes around it.
 struct ShowFrame : TestFrame {
     explicit ShowFrame(int formatIndex);
 };

@@ -12,11 +12,9 @@
 #include <unistd.h>
 #endif
 
-#include "show/frame_clock.h"
-#include "show/pixel_surface.h"
-#include "show/scene.h"
 #include "show/screen_geometry.h"
 #include "tools/render/frame_writer.h"
+#include "tools/render/headless_show.h"
 #include "tools/render/png_writer.h"
 #include "tools/render/render_options.h"
 
@@ -38,22 +36,14 @@ int Render(const RenderOptions& options)
         }
     }
 
-    // The display set-up: format, clock, scene. The surface is the frame buffer with unpadded rows.
-    pixelSurface.setFormat(format.bytesPerPixel, format.redMask, format.greenMask, format.blueMask,
-                           screenGeometry.width, screenGeometry.height);
-    pixelSurface.pixels = frameBuffer.data();
-    pixelSurface.pitch = static_cast<int32_t>(screenGeometry.width * format.bytesPerPixel);
-    StartFrameClock(0);
-    SetupScene();
+    AttachHeadlessFrame(format, frameBuffer.data());
+    StartHeadlessShow();
 
     const std::size_t frameBytes = std::size_t(screenGeometry.width) * screenGeometry.height * format.bytesPerPixel;
     const uint32_t frameCount = static_cast<uint32_t>(options.elapsedMs.size());
     const bool showProgress = frameCount >= 200 && isatty(2);
     for (uint32_t number = 1; number <= frameCount; ++number) {
-        // One frame as the pump draws it: clear, advance the clock, update and draw.
-        pixelSurface.fill(pixelSurface.clearValue);
-        AdvanceFrameClock(options.elapsedMs[number - 1]);
-        UpdateSceneFrame();
+        DrawHeadlessFrame(options.elapsedMs[number - 1]);
 
         if (options.digest)
             std::printf("%05u %08x\n", static_cast<unsigned>(number),

@@ -10,11 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "show/frame_clock.h"
-#include "show/pixel_surface.h"
-#include "show/scene.h"
 #include "show/screen_geometry.h"
 #include "tools/render/frame_writer.h"
+#include "tools/render/headless_show.h"
 #include "tools/render/png_writer.h"
 
 namespace {
@@ -69,18 +67,12 @@ Moments PlayShow()
 {
     const PixelFormat& format = pixelFormats[0];
     std::vector<uint8_t> frame(std::size_t(screenGeometry.width) * screenGeometry.height);
-    pixelSurface.setFormat(format.bytesPerPixel, format.redMask, format.greenMask, format.blueMask,
-                           screenGeometry.width, screenGeometry.height);
-    pixelSurface.pixels = frame.data();
-    pixelSurface.pitch = screenGeometry.width;
-    StartFrameClock(0);
-    SetupScene();
+    AttachHeadlessFrame(format, frame.data());
+    StartHeadlessShow();
     Moments moments;
     const uint32_t lastFrame = stillFrame > iconFrame ? stillFrame : iconFrame;
     for (uint32_t number = 1; number <= lastFrame; ++number) {
-        pixelSurface.fill(pixelSurface.clearValue);
-        AdvanceFrameClock(number * frameTickMs);
-        UpdateSceneFrame();
+        DrawHeadlessFrame(number * frameTickMs);
         if (number == stillFrame)
             moments.still = FrameColours(frame);
         if (number == iconFrame)
