@@ -20,7 +20,9 @@ const char captionFormat[] = "Kestrune\x81\x45%s";
 
 const char makerAddress[] = MAKER_ADDRESS;
 
-static_assert(sizeof(SHELLEXECUTEINFOA) == 60, "the shell expects the 32-bit SHELLEXECUTEINFOA");
+// The shell checks cbSize against the structure of its own architecture.
+static_assert(sizeof(SHELLEXECUTEINFOA) == (sizeof(void*) == 4 ? 60 : 112),
+              "the shell expects its own SHELLEXECUTEINFOA");
 
 void OpenMakerPage(HWND dialog)
 {

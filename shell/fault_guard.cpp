@@ -1,11 +1,18 @@
-// A structured-exception guard around a function, built on an exception registration record of its own.
+// A structured-exception guard around a function, built by hand because GCC has no __try/__except.
 //
-// GCC has no __try/__except, so the guard links a registration record into the thread's handler chain
-// (fs:[0]) the way the system's compilers do on i386. The record's handler asks UnhandledExceptionFilter;
-// when the filter chooses to handle the fault, the handler lets RtlUnwind run the unwind handlers of every
-// record above the guard's and unlink them, and then jumps back into RunUnderFaultGuard with the frame and
-// stack pointers that __builtin_setjmp saved there.
+// On i386 the guard links a registration record into the thread's handler chain (fs:[0]) the way the
+// system's compilers do. The record's handler asks UnhandledExceptionFilter; when the filter chooses to
+// handle the fault, the handler lets RtlUnwind run the unwind handlers of every record above the guard's and
+// unlink them, and then jumps back into RunUnderFaultGuard with the frame and stack pointers that
+// __builtin_setjmp saved there.
+//
+// On x86-64 the system finds handlers through the image's unwind tables instead of a chain on the stack, so
+// the guard is a small assembly frame whose unwind information names the guard's handler. When the filter
+// chooses to handle a fault, RtlUnwindEx unwinds every frame above the guard's (calling their handlers with
+// the unwinding flag) and resumes at the guard's landing point with the fault's code.
 #include "shell/fault_guard.h"
+
+#if defined(__i386__)
 
 namespace {
 
@@ -92,3 +99,78 @@ BOOL RunUnderFaultGuard(GuardedFunction function, const void* argument, int32_t*
     *result = static_cast<int32_t>(record.faultCode);
     return FALSE;
 }
+
+#elif defined(__x86_64__)
+
+// GuardedCall(function, argument) calls function(argument) in a frame of its own whose language handler is
+// FaultGuardHandler. A normal return leaves the function's 32-bit result zero-extended in RAX; a handled
+// fault lands on GuardedCallLanding with bit 32 set and the fault's code below it.
+extern "C" uint64_t GuardedCall(GuardedFunction function, const void* argument);
+extern "C" char GuardedCallLanding[];
+
+asm(R"(
+    .text
+    .globl GuardedCall
+    .def GuardedCall; .scl 2; .type 32; .endef
+    .seh_proc GuardedCall
+GuardedCall:
+    pushq %rbp
+    .seh_pushreg %rbp
+    movq %rsp, %rbp
+    .seh_setframe %rbp, 0
+    subq $32, %rsp
+    .seh_stackalloc 32
+    .seh_endprologue
+    .seh_handler FaultGuardHandler, @except
+    movq %rcx, %rax
+    movq %rdx, %rcx
+    callq *%rax
+    movl %eax, %eax
+    .globl GuardedCallLanding
+GuardedCallLanding:
+    nop
+    movq %rbp, %rsp
+    popq %rbp
+    ret
+    .seh_endproc
+)");
+
+namespace {
+
+constexpr uint64_t faultLanded = uint64_t{1} << 32;
+
+} // namespace
+
+// The guard frame's language handler, called by the system's exception dispatcher for faults raised in the
+// frames the guard encloses.
+extern "C" EXCEPTION_DISPOSITION FaultGuardHandler(EXCEPTION_RECORD* exception, void* establisherFrame,
+                                                   CONTEXT* context, DISPATCHER_CONTEXT* dispatcher)
+{
+    // Unwinding passes through the guard without stopping.
+    if ((exception->ExceptionFlags & (EXCEPTION_UNWINDING | EXCEPTION_EXIT_UNWIND)) != 0) {
+        return ExceptionContinueSearch;
+    }
+    EXCEPTION_POINTERS pointers = {exception, context};
+    LONG choice = UnhandledExceptionFilter(&pointers);
+    if (choice < 0) {
+        return ExceptionContinueExecution;
+    }
+    if (choice == 0) {
+        return ExceptionContinueSearch;
+    }
+    RtlUnwindEx(establisherFrame, GuardedCallLanding, exception,
+                reinterpret_cast<void*>(faultLanded | exception->ExceptionCode), dispatcher->ContextRecord,
+                dispatcher->HistoryTable);
+    return ExceptionContinueSearch; // RtlUnwindEx does not return
+}
+
+BOOL RunUnderFaultGuard(GuardedFunction function, const void* argument, int32_t* result)
+{
+    const uint64_t outcome = GuardedCall(function, argument);
+    *result = static_cast<int32_t>(static_cast<uint32_t>(outcome));
+    return (outcome & faultLanded) == 0 ? TRUE : FALSE;
+}
+
+#else
+#error "the fault guard is written for i386 and x86-64"
+#endif

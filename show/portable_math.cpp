@@ -149,3 +149,43 @@ double PortableCosine(double x)
     default: return KernelSine(y[0], y[1], 1);
     }
 }
+
+#if defined(__i386__) && !defined(__SSE2_MATH__)
+namespace {
+
+constexpr uint16_t precisionControlMask = 0x0300;
+constexpr uint16_t precisionControlDouble = 0x0200; // 53-bit mantissas
+
+uint16_t ControlWord()
+{
+    uint16_t word;
+    asm volatile("fnstcw %0" : "=m"(word));
+    return word;
+}
+
+// Runs before the static initialisers of default priority, which already compute the show's palettes.
+__attribute__((constructor(101))) void UseDoublePrecisionAtStartUp()
+{
+    UseDoublePrecision();
+}
+
+} // namespace
+
+void UseDoublePrecision()
+{
+    const uint16_t word = static_cast<uint16_t>((ControlWord() & ~precisionControlMask) | precisionControlDouble);
+    asm volatile("fldcw %0" : : "m"(word));
+}
+
+bool UsesDoublePrecision()
+{
+    return (ControlWord() & precisionControlMask) == precisionControlDouble;
+}
+#else
+void UseDoublePrecision() {}
+
+bool UsesDoublePrecision()
+{
+    return true;
+}
+#endif

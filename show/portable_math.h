@@ -8,3 +8,14 @@
 // truncated pixel position.
 double PortableSine(double x);
 double PortableCosine(double x);
+
+// On the x87 (32-bit builds without SSE) doubles are only doubles once the precision control is set to 53
+// bits; its default keeps 64-bit mantissas, whose extra bits can move a truncated pixel. Sets it for the
+// calling thread (the control word is per thread) and leaves other builds alone. A program that links the
+// show has it called on its main thread before its static initialisers run; any other thread that computes
+// the show's numbers must call it first.
+void UseDoublePrecision();
+
+// True when the calling thread computes doubles as IEEE doubles: always, but on the x87 only after
+// UseDoublePrecision.
+bool UsesDoublePrecision();

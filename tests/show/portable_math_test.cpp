@@ -56,4 +56,15 @@ TEST(PortableMath, AgreesWithTheCLibrary)
     EXPECT_EQ(floatMismatches, 0);
 }
 
+// Doubles round as IEEE doubles from start-up on: on the x87 the precision control must already be at 53
+// bits when the static initialisers and the tests run. With 64-bit mantissas the two halves of an ulp
+// would add up to one instead of each rounding away.
+TEST(PortableMath, DoublesRoundAsDoublesFromStartUp)
+{
+    EXPECT_TRUE(UsesDoublePrecision());
+    volatile double one = 1.0;
+    volatile double halfUlp = 0x1p-53;
+    EXPECT_EQ((one + halfUlp) + halfUlp, 1.0);
+}
+
 } // namespace

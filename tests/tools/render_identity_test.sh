@@ -1,28 +1,51 @@
 #!/usr/bin/env bash
-# The native and the Windows render tool (run under Wine) must write byte-identical frames: a digest of every
-# one of 600 frames at 16 ms in each of the five formats, and the raw bytes of every 100th frame.
+# Another build's render tool must write the native build's frames byte for byte, in each of the five
+# formats: a digest of every one of FRAMES frames at 16 ms (and the raw bytes of every 100th), then of 300
+# frames at irregular times, the clock now and then going backwards.
+#
+#   render_identity_test.sh NATIVE FRAMES COMMAND...
+#
+# COMMAND... starts the other render tool (e.g. wine-run orvelle-render.exe, or an emulator and the tool).
+# Ends with 77, the code CTest counts as a skip, when the other tool cannot run on this machine.
 set -uo pipefail
 native=$1
-wine_run=$2
-windows=$3
+frames=$2
+shift 2
+other=("$@")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+
+# Deterministic irregular times: steps of 0 to 96 ms, every 37th one 50 ms back.
+irregular=$(awk 'BEGIN { t = 1000; for (i = 1; i <= 300; i++) { t += (i % 37 == 0) ? -50 : (i * 7919) % 97;
+                         printf "%s%d", (i > 1 ? "," : ""), t } }')
 failures=0
-for format in 8 555 565 24 32; do
-    "$native" --format "$format" --tick-ms 16 --frames 600 --digest --every 100 --raw --out "$work/native-$format" \
-        >"$work/native-$format.txt" || { echo "FAIL: native render $format"; failures=$((failures + 1)); continue; }
-    "$wine_run" "$windows" --format "$format" --tick-ms 16 --frames 600 --digest --every 100 --raw \
-        --out "$work/windows-$format" | tr -d '\r' >"$work/windows-$format.txt" ||
-        { echo "FAIL: Windows render $format"; failures=$((failures + 1)); continue; }
-    if ! cmp -s "$work/native-$format.txt" "$work/windows-$format.txt"; then
-        echo "FAIL: format $format: frame digests differ, first difference:"
-        diff "$work/native-$format.txt" "$work/windows-$format.txt" | head -4
+compare() { # label, then the options for both tools
+    local label=$1
+    shift
+    "$native" "$@" --digest --out "$work/native-$label" >"$work/native-$label.txt" ||
+        { echo "FAIL: native render $label"; failures=$((failures + 1)); return; }
+    local status=0
+    "${other[@]}" "$@" --digest --out "$work/other-$label" >"$work/other-$label.raw.txt" || status=$?
+    if [[ $status -eq 77 ]]; then
+        echo "SKIPPED: the other render tool cannot run on this machine"
+        exit 77
+    fi
+    tr -d '\r' <"$work/other-$label.raw.txt" >"$work/other-$label.txt"
+    [[ $status -eq 0 ]] || { echo "FAIL: other render $label exited with $status"; failures=$((failures + 1)); return; }
+    if ! cmp -s "$work/native-$label.txt" "$work/other-$label.txt"; then
+        echo "FAIL: $label: frame digests differ, first difference:"
+        diff "$work/native-$label.txt" "$work/other-$label.txt" | head -4
         failures=$((failures + 1))
     fi
-    for raw in "$work/native-$format"/*.raw; do
-        cmp -s "$raw" "$work/windows-$format/$(basename "$raw")" ||
-            { echo "FAIL: format $format: $(basename "$raw") differs"; failures=$((failures + 1)); }
+    for raw in "$work/native-$label"/*.raw; do
+        [[ -e $raw ]] || continue
+        cmp -s "$raw" "$work/other-$label/$(basename "$raw")" ||
+            { echo "FAIL: $label: $(basename "$raw") differs"; failures=$((failures + 1)); }
     done
-    echo "format $format: $(wc -l <"$work/native-$format.txt") frames compared, $(ls "$work/native-$format"/*.raw | wc -l) raw files identical"
+    echo "$label: $(wc -l <"$work/native-$label.txt") frames compared"
+}
+for format in 8 555 565 24 32; do
+    compare "$format-regular" --format "$format" --tick-ms 16 --frames "$frames" --every 100 --raw
+    compare "$format-irregular" --format "$format" --ms "$irregular"
 done
 exit $((failures > 0))

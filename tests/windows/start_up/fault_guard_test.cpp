@@ -8,8 +8,44 @@
 
 #include "tests/windows/start_up/filter_script.h"
 
+// Other code's handler frames between the guard and a fault. On i386 a frame links a registration record
+// into the thread's handler chain; on x86-64 the system finds a frame's handler through the image's unwind
+// tables, so the frame is a small assembly function whose unwind information names TestFrameHandler, which
+// passes the call on to the handler the test chose.
+#if defined(__x86_64__)
+extern "C" int32_t CallInHandlerFrame(GuardedFunction function, const void* argument);
+extern "C" PEXCEPTION_ROUTINE testFrameHandler;
+PEXCEPTION_ROUTINE testFrameHandler = nullptr;
+
+extern "C" EXCEPTION_DISPOSITION TestFrameHandler(EXCEPTION_RECORD* exception, void* frame, CONTEXT* context,
+                                                  void* dispatcher)
+{
+    return testFrameHandler(exception, frame, context, dispatcher);
+}
+
+asm(R"(
+    .text
+    .globl CallInHandlerFrame
+    .def CallInHandlerFrame; .scl 2; .type 32; .endef
+    .seh_proc CallInHandlerFrame
+CallInHandlerFrame:
+    subq $40, %rsp
+    .seh_stackalloc 40
+    .seh_endprologue
+    .seh_handler TestFrameHandler, @except, @unwind
+    movq %rcx, %rax
+    movq %rdx, %rcx
+    callq *%rax
+    nop
+    addq $40, %rsp
+    ret
+    .seh_endproc
+)");
+#endif
+
 namespace {
 
+#if defined(__i386__)
 // The head of the thread's handler chain, the first word of its information block.
 EXCEPTION_REGISTRATION_RECORD* HandlerChainHead()
 {
@@ -22,6 +58,49 @@ void SetHandlerChainHead(EXCEPTION_REGISTRATION_RECORD* head)
 {
     asm volatile("movl %0, %%fs:0" : : "r"(head) : "memory");
 }
+
+// Calls function(argument) beneath a registration record whose handler is handler.
+int32_t CallBeneathHandler(PEXCEPTION_ROUTINE handler, GuardedFunction function, const void* argument)
+{
+    EXCEPTION_REGISTRATION_RECORD record = {};
+    record.Next = HandlerChainHead();
+    record.Handler = handler;
+    SetHandlerChainHead(&record);
+    int32_t result = function(argument);
+    SetHandlerChainHead(record.Next);
+    return result;
+}
+
+// The process environment block, from the thread's information block.
+uint8_t* ProcessEnvironmentBlock()
+{
+    uint8_t* block;
+    asm volatile("movl %%fs:0x30, %0" : "=r"(block));
+    return block;
+}
+#else
+// x86-64 keeps no handler chain on the stack: there is nothing for the guard to leave behind.
+void* HandlerChainHead()
+{
+    return nullptr;
+}
+
+int32_t CallBeneathHandler(PEXCEPTION_ROUTINE handler, GuardedFunction function, const void* argument)
+{
+    PEXCEPTION_ROUTINE outer = testFrameHandler;
+    testFrameHandler = handler;
+    int32_t result = CallInHandlerFrame(function, argument);
+    testFrameHandler = outer;
+    return result;
+}
+
+uint8_t* ProcessEnvironmentBlock()
+{
+    uint8_t* block;
+    asm volatile("movq %%gs:0x60, %0" : "=r"(block));
+    return block;
+}
+#endif
 
 __attribute__((noinline)) int32_t WriteThroughNull(const void*)
 {
@@ -81,13 +160,7 @@ extern "C" EXCEPTION_DISPOSITION __cdecl RecordingHandler(EXCEPTION_RECORD* exce
 
 int32_t FaultBeneathARecord(const void*)
 {
-    EXCEPTION_REGISTRATION_RECORD record = {};
-    record.Next = HandlerChainHead();
-    record.Handler = reinterpret_cast<PEXCEPTION_ROUTINE>(&RecordingHandler);
-    SetHandlerChainHead(&record);
-    int32_t result = WriteThroughNull(nullptr);
-    SetHandlerChainHead(record.Next);
-    return result;
+    return CallBeneathHandler(reinterpret_cast<PEXCEPTION_ROUTINE>(&RecordingHandler), WriteThroughNull, nullptr);
 }
 
 int32_t ReturnArgument(const void* argument)
@@ -101,7 +174,7 @@ TEST(FaultGuard, PassesANormalReturnThrough)
     FilterScript script(answers, 1);
     const int32_t values[] = {0, 1, -1, INT32_MIN, INT32_MAX};
     for (int32_t value : values) {
-        EXCEPTION_REGISTRATION_RECORD* head = HandlerChainHead();
+        const void* head = HandlerChainHead();
         int32_t result = 12345;
         EXPECT_TRUE(RunUnderFaultGuard(ReturnArgument, &value, &result));
         EXPECT_EQ(result, value);
@@ -131,7 +204,7 @@ TEST(FaultGuard, ReturnsWhenTheFilterHandlesTheFault)
         recordSearches = 0;
         recordUnwinds = 0;
         FilterScript script(&c.answer, 1);
-        EXCEPTION_REGISTRATION_RECORD* head = HandlerChainHead();
+        const void* head = HandlerChainHead();
         int32_t result = 0;
         EXPECT_FALSE(RunUnderFaultGuard(c.function, nullptr, &result)) << c.fault;
         EXPECT_EQ(static_cast<DWORD>(result), c.code) << c.fault;
@@ -166,9 +239,7 @@ TEST(FaultGuard, ResumesWhenTheFilterSaysContinueExecution)
 // guard, and a handler record between the guards clears it again as the fault passes outwards.
 volatile uint8_t* BeingDebuggedFlag()
 {
-    uint8_t* environmentBlock;
-    asm volatile("movl %%fs:0x30, %0" : "=r"(environmentBlock));
-    return environmentBlock + 2;
+    return ProcessEnvironmentBlock() + 2;
 }
 
 extern "C" EXCEPTION_DISPOSITION __cdecl ClearDebuggedHandler(EXCEPTION_RECORD* exception, void* frame,
@@ -180,18 +251,18 @@ extern "C" EXCEPTION_DISPOSITION __cdecl ClearDebuggedHandler(EXCEPTION_RECORD* 
 
 bool innerGuardReturned = false;
 
-int32_t FaultInInnerGuardAsIfDebugged(const void*)
+int32_t FaultInInnerGuard(const void*)
 {
-    EXCEPTION_REGISTRATION_RECORD record = {};
-    record.Next = HandlerChainHead();
-    record.Handler = reinterpret_cast<PEXCEPTION_ROUTINE>(&ClearDebuggedHandler);
-    SetHandlerChainHead(&record);
     *BeingDebuggedFlag() = 1;
     int32_t result = 0;
     RunUnderFaultGuard(WriteThroughNull, nullptr, &result);
     innerGuardReturned = true;
-    SetHandlerChainHead(record.Next);
     return 1;
+}
+
+int32_t FaultInInnerGuardAsIfDebugged(const void*)
+{
+    return CallBeneathHandler(reinterpret_cast<PEXCEPTION_ROUTINE>(&ClearDebuggedHandler), FaultInInnerGuard, nullptr);
 }
 
 TEST(FaultGuard, PassesTheFaultOutwardsWhenTheFilterSaysContinueSearch)
@@ -201,7 +272,7 @@ TEST(FaultGuard, PassesTheFaultOutwardsWhenTheFilterSaysContinueSearch)
     }
     const LONG answers[] = {EXCEPTION_EXECUTE_HANDLER};
     FilterScript script(answers, 1);
-    EXCEPTION_REGISTRATION_RECORD* head = HandlerChainHead();
+    const void* head = HandlerChainHead();
     innerGuardReturned = false;
     recordSearches = 0;
     recordUnwinds = 0;
@@ -228,7 +299,7 @@ int32_t ThrowAndCatch(const void*)
 TEST(FaultGuard, ProgramRunsOnAfterHandledFaults)
 {
     const LONG answers[] = {EXCEPTION_EXECUTE_HANDLER};
-    EXCEPTION_REGISTRATION_RECORD* head = HandlerChainHead();
+    const void* head = HandlerChainHead();
     for (int32_t round = 0; round < 500; ++round) {
         FilterScript script(answers, 1);
         int32_t result = 0;

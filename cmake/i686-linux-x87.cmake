@@ -1,0 +1,14 @@
+# The show and the render tool for 32-bit Linux with the code generation of the 32-bit Windows build (x87,
+# no MMX or SSE), linked statically and run under qemu-user emulating a Pentium II, which stops with SIGILL
+# on any instruction that processor lacks. It proves on any machine, even one that refuses 32-bit code, that
+# the 32-bit Windows build's arithmetic draws the native build's frames.
+set(CMAKE_SYSTEM_NAME Linux)
+set(CMAKE_SYSTEM_PROCESSOR i686)
+set(CMAKE_CXX_COMPILER g++)
+set(CMAKE_C_COMPILER gcc)
+set(CMAKE_CXX_FLAGS_INIT -m32)
+set(CMAKE_C_FLAGS_INIT -m32)
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-m32 -static")
+find_program(ORVELLE_QEMU_I386 qemu-i386-static REQUIRED)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${ORVELLE_QEMU_I386} -cpu pentium2)
+set(ORVELLE_NM nm)

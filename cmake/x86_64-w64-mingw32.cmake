@@ -1,0 +1,5 @@
+# Cross compiling for 64-bit Windows with Debian's mingw-w64; everything is linked statically, so no DLL of
+# the toolchain is needed at run time.
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(ORVELLE_MINGW_TRIPLE x86_64-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)
