@@ -1,0 +1,180 @@
+// The picture's image: 640x480 pixels in the visual's format, shared with the server through MIT-SHM where
+// it offers that, else sent with XPutImage; and the centred put into a window of any size.
+#include <X11/Xutil.h>
+#include <cstddef>
+#include <cstdio>
+#include <cstring>
+#include <sys/ipc.h>
+#include <sys/shm.h>
+
+#include "show/screen_geometry.h"
+#include "show/show_host.h"
+#include "x11/x11_host.h"
+
+namespace {
+
+constexpr int pictureWidth = screenGeometry.width;
+constexpr int pictureHeight = screenGeometry.height;
+
+// The picture when it cannot be shared with the server.
+alignas(64) uint8_t frameBuffer[std::size_t(pictureWidth) * pictureHeight * 4];
+
+uint32_t RowBytes()
+{
+    return uint32_t(pictureWidth) * x11Host.format.bytesPerPixel;
+}
+
+// The image in a shared memory segment that the server reads straight from: no copy through the socket.
+// Only where the server takes the show's little-endian pixels as they are, and attaches the segment (a
+// remote server cannot).
+bool SetUpSharedImage()
+{
+    X11Host& host = x11Host;
+    Display* display = host.display;
+    // Asked quietly first: XShmQueryVersion prints a warning where the extension is missing.
+    int firstEvent, firstError;
+    if (XQueryExtension(display, "MIT-SHM", &host.shmOpcode, &firstEvent, &firstError) == 0)
+        return false;
+    int major, minor;
+    Bool sharedPixmaps;
+    if (XShmQueryVersion(display, &major, &minor, &sharedPixmaps) == 0)
+        return false;
+    if (host.format.bytesPerPixel > 1 && ImageByteOrder(display) != LSBFirst)
+        return false;
+    XImage* image = XShmCreateImage(display, host.visual, unsigned(host.depth), ZPixmap, nullptr, &host.shm,
+                                    pictureWidth, pictureHeight);
+    if (image == nullptr)
+        return false;
+    if (image->bytes_per_line != int(RowBytes()) || image->bits_per_pixel != int(host.format.bytesPerPixel * 8)) {
+        XDestroyImage(image);
+        return false;
+    }
+    host.shm.shmid = shmget(IPC_PRIVATE, std::size_t(RowBytes()) * pictureHeight, IPC_CREAT | 0600);
+    if (host.shm.shmid < 0) {
+        XDestroyImage(image);
+        return false;
+    }
+    void* address = shmat(host.shm.shmid, nullptr, 0);
+    // Marked for removal at once: the segment goes when both sides have detached, even after a crash.
+    const bool attachedHere = address != reinterpret_cast<void*>(-1);
+    if (!attachedHere) {
+        shmctl(host.shm.shmid, IPC_RMID, nullptr);
+        XDestroyImage(image);
+        return false;
+    }
+    host.shm.shmaddr = image->data = static_cast<char*>(address);
+    host.shm.readOnly = False;
+    // A server that cannot attach answers with an error, which the sync brings in.
+    host.shmRefused = false;
+    XShmAttach(display, &host.shm);
+    XSync(display, False);
+    shmctl(host.shm.shmid, IPC_RMID, nullptr);
+    if (host.shmRefused) {
+        shmdt(address);
+        image->data = nullptr;
+        XDestroyImage(image);
+        return false;
+    }
+    host.image = image;
+    host.usesShm = true;
+    host.shmCompletionType = XShmGetEventBase(display) + ShmCompletion;
+    return true;
+}
+
+// The image over the static buffer, sent through the socket by XPutImage, which also swaps the show's
+// little-endian pixels for a server of the other byte order.
+bool SetUpPlainImage()
+{
+    X11Host& host = x11Host;
+    XImage* image =
+        XCreateImage(host.display, host.visual, unsigned(host.depth), ZPixmap, 0, reinterpret_cast<char*>(frameBuffer),
+                     pictureWidth, pictureHeight, 32, int(RowBytes()));
+    if (image == nullptr)
+        return false;
+    image->byte_order = LSBFirst;
+    if (XInitImage(image) == 0 || image->bits_per_pixel != int(host.format.bytesPerPixel * 8)) {
+        image->data = nullptr;
+        XDestroyImage(image);
+        return false;
+    }
+    host.image = image;
+    return true;
+}
+
+// One axis of the centring: the picture's first shown pixel, where it lands and how many are shown. A
+// window smaller than the picture shows its middle; halves round down.
+void CentreAxis(int32_t picture, int32_t window, int32_t& source, int32_t& dest, int32_t& span)
+{
+    if (window >= picture) {
+        source = 0;
+        dest = (window - picture) / 2;
+        span = picture;
+    } else {
+        source = (picture - window) / 2;
+        dest = 0;
+        span = window > 0 ? window : 0;
+    }
+}
+
+} // namespace
+
+bool SetUpFrameImage(uint32_t tick)
+{
+    X11Host& host = x11Host;
+    if (!SetUpSharedImage() && !SetUpPlainImage()) {
+        std::fputs("orvelle: cannot make an image for the display\n", stderr);
+        return false;
+    }
+    StartShow(host.format, tick);
+    return true;
+}
+
+void DrawPicture(uint32_t elapsedMs)
+{
+    X11Host& host = x11Host;
+    uint8_t* pixels = reinterpret_cast<uint8_t*>(host.image->data);
+    ClearShowFrame(pixels, int32_t(RowBytes()));
+    DrawShowFrame(pixels, int32_t(RowBytes()), elapsedMs);
+    if (host.fillBits != 0 && host.format.bytesPerPixel == 4) {
+        for (std::size_t i = 0; i < std::size_t(pictureWidth) * pictureHeight; ++i) {
+            uint32_t value;
+            std::memcpy(&value, pixels + i * 4, 4);
+            value |= host.fillBits;
+            std::memcpy(pixels + i * 4, &value, 4);
+        }
+    }
+}
+
+void PutPicture(bool borders)
+{
+    X11Host& host = x11Host;
+    int32_t sourceX, sourceY, destX, destY, spanX, spanY;
+    CentreAxis(pictureWidth, host.width, sourceX, destX, spanX);
+    CentreAxis(pictureHeight, host.height, sourceY, destY, spanY);
+    if (borders) {
+        // Above, below, left of and right of the picture, each only where there is room.
+        XRectangle bands[4];
+        int count = 0;
+        auto band = [&](int32_t x, int32_t y, int32_t w, int32_t h) {
+            if (w > 0 && h > 0)
+                bands[count++] = {short(x), short(y), (unsigned short)(w), (unsigned short)(h)};
+        };
+        band(0, 0, host.width, destY);
+        band(0, destY + spanY, host.width, host.height - destY - spanY);
+        band(0, destY, destX, spanY);
+        band(destX + spanX, destY, host.width - destX - spanX, spanY);
+        if (count > 0)
+            XFillRectangles(host.display, host.window, host.gc, bands, count);
+    }
+    if (spanX == 0 || spanY == 0)
+        return;
+    if (host.usesShm) {
+        // The completion event says when the server has read the image and the next frame may be drawn.
+        XShmPutImage(host.display, host.window, host.gc, host.image, sourceX, sourceY, destX, destY, unsigned(spanX),
+                     unsigned(spanY), True);
+        host.putPending = true;
+    } else {
+        XPutImage(host.display, host.window, host.gc, host.image, sourceX, sourceY, destX, destY, unsigned(spanX),
+                  unsigned(spanY));
+    }
+}

@@ -1,0 +1,34 @@
+// The display's refresh rate from libXrandr, loaded at run time.
+#include "x11/refresh_rate.h"
+
+#include <dlfcn.h>
+
+namespace {
+
+constexpr uint32_t unknownRate = 60;
+
+struct ScreenConfiguration; // XRRScreenConfiguration, opaque
+using GetScreenInfoFunction = ScreenConfiguration* (*)(Display*, Window);
+using ConfigCurrentRateFunction = short (*)(ScreenConfiguration*);
+using FreeScreenConfigInfoFunction = void (*)(ScreenConfiguration*);
+
+} // namespace
+
+uint32_t DisplayRefreshRate(Display* display, Window root)
+{
+    // Never closed: the library hooks itself into the display's close, which must still find it.
+    void* library = dlopen("libXrandr.so.2", RTLD_LAZY | RTLD_LOCAL);
+    if (library == nullptr)
+        return unknownRate;
+    const auto getScreenInfo = reinterpret_cast<GetScreenInfoFunction>(dlsym(library, "XRRGetScreenInfo"));
+    const auto currentRate = reinterpret_cast<ConfigCurrentRateFunction>(dlsym(library, "XRRConfigCurrentRate"));
+    const auto freeInfo = reinterpret_cast<FreeScreenConfigInfoFunction>(dlsym(library, "XRRFreeScreenConfigInfo"));
+    if (getScreenInfo == nullptr || currentRate == nullptr || freeInfo == nullptr)
+        return unknownRate;
+    ScreenConfiguration* configuration = getScreenInfo(display, root);
+    if (configuration == nullptr)
+        return unknownRate;
+    const short rate = currentRate(configuration);
+    freeInfo(configuration);
+    return rate > 0 ? static_cast<uint32_t>(rate) : unknownRate;
+}
