@@ -292,6 +292,9 @@ void CloseHost()
             XDestroyWindow(display, host.window);
         else if (host.previousColormap != 0)
             XSetWindowColormap(display, host.window, host.previousColormap);
+        // The desktop gets its own background back; other people's windows are theirs to repaint.
+        if (host.window == RootWindow(display, host.screen))
+            XClearWindow(display, host.window);
     }
     if (host.colormap != 0)
         XFreeColormap(display, host.colormap);

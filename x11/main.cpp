@@ -153,7 +153,10 @@ void RunFramePump(const HostOptions& options)
             timeout.tv_sec = time_t(wait / 1000000000u);
             timeout.tv_nsec = long(wait % 1000000000u);
         }
-        XFlush(display);
+        // Flushing can read events into Xlib's queue, where ppoll would not see them: XPending flushes and
+        // says whether any came, and nothing touches the connection between it and the sleep.
+        if (XPending(display) > 0)
+            continue;
         if (ppoll(&connection, 1, waitForFrame ? &timeout : nullptr, &waitMask) < 0 && errno != EINTR)
             return;
     }
