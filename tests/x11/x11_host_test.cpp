@@ -3,6 +3,7 @@
 // windows of any size; it draws where it is told and ends cleanly when told to; failures say one line.
 //
 //   x11_host_tests ORVELLE ORVELLE-RENDER DEPTH [XVFB-OPTION...] [--gtest_filter=...]   (run by CTest)
+
 // GoogleTest before Xlib, whose macros (None, Bool) would change its names.
 #include <gtest/gtest.h>
 
@@ -14,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <spawn.h>
@@ -489,6 +491,6 @@ int main(int argc, char** argv)
     XCloseDisplay(display);
     kill(xvfb, SIGTERM);
     waitpid(xvfb, nullptr, 0);
-    std::system(("rm -rf '" + work + "'").c_str());
+    std::filesystem::remove_all(work);
     return result;
 }
