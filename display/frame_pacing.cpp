@@ -18,8 +18,8 @@ bool DueWithinOneInterval(const FramePacing& pacing, uint32_t now)
 void StartFramePacing(FramePacing& pacing, uint32_t refreshRate)
 {
     const uint32_t rate = refreshRate > 1 ? refreshRate : defaultRefreshRate;
-    // Rounded up, so that paced requests never come faster than the display refreshes.
     pacing = FramePacing{};
+    // Rounded up, so that paced requests never come faster than the display refreshes.
     pacing.refreshInterval = (microsecondsPerSecond + rate - 1) / rate;
 }
 
@@ -27,6 +27,7 @@ void NoteVerticalBlankWait(FramePacing& pacing, uint32_t now)
 {
     if (pacing.requestInterval != 0)
         return;
+    // This return and the three before it, within one and a half refreshes: the wait did not wait.
     const uint32_t limit = pacing.refreshInterval + pacing.refreshInterval / 2;
     if (pacing.waitsNoted == 3 && now - pacing.waitReturns[0] < limit) {
         pacing.requestInterval = pacing.refreshInterval;
