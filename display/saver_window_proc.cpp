@@ -25,6 +25,12 @@ constexpr char depthErrorText[errorTextLength + 1] = "\x95\x4B\x97\x76\x95\x5C\x
 // The error text starts this far left of the client area's centre.
 constexpr int errorTextOffsetX = 80;
 
+// The multimedia timer's clock in microseconds, wrapping modulo 2^32 like the milliseconds it counts.
+uint32_t TimerClockMicroseconds()
+{
+    return timeGetTime() * 1000u;
+}
+
 void OnCreate(HWND window)
 {
     SaverWindowState& state = saverWindowState;
@@ -52,6 +58,11 @@ void OnCreate(HWND window)
     SetupDisplayDevice();
     if (displayDevice.directDraw == nullptr)
         return;
+    // The rate the vertical-blank wait is held to; a failed call reports none.
+    DWORD refreshRate = 0;
+    if (displayDevice.directDraw->GetMonitorFrequency(&refreshRate) != DD_OK)
+        refreshRate = 0;
+    StartFramePacing(state.pacing, refreshRate);
     // The finest period the system offers, so that a new request follows the end of a frame at once.
     TIMECAPS caps = {};
     timeGetDevCaps(&caps, sizeof caps);
@@ -127,6 +138,7 @@ void DrawFrame()
         device.offscreenSurface->Unlock(nullptr);
     }
     device.directDraw->WaitForVerticalBlank(DDWAITVB_BLOCKBEGIN, nullptr);
+    NoteVerticalBlankWait(state.pacing, TimerClockMicroseconds());
     device.primarySurface->Blt(&state.destRect, device.offscreenSurface, &state.sourceRect, DDBLT_WAIT, nullptr);
     state.framePending.store(0);
 }
@@ -170,9 +182,14 @@ LRESULT SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 
 void CALLBACK FrameTimerProc(UINT, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR)
 {
-    // Set before posting, and only here; the frame clears it as its last step.
-    if (saverWindowState.framePending.load() != 0)
+    SaverWindowState& state = saverWindowState;
+    if (state.framePending.load() != 0)
         return;
-    saverWindowState.framePending.store(1);
-    PostMessageA(saverWindowState.displayWindow, WM_USER, 0, 0);
+    // Where the vertical-blank wait does not wait, the timer rather than the wait holds the show to the
+    // display's refresh.
+    if (state.pacing.requestInterval != 0 && !FrameRequestDue(state.pacing, TimerClockMicroseconds()))
+        return;
+    // Set before posting, and only here; the frame clears it as its last step.
+    state.framePending.store(1);
+    PostMessageA(state.displayWindow, WM_USER, 0, 0);
 }

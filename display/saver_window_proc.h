@@ -7,6 +7,8 @@
 #include <atomic>
 #include <cstdint>
 
+#include "display/frame_pacing.h"
+
 struct SaverWindowState {
     HWND displayWindow;  // the saver window, recorded at creation
     int32_t clientWidth; // client size at creation
@@ -20,6 +22,9 @@ struct SaverWindowState {
     // 1 from the timer tick that posts a frame request until that frame has been shown. Only the timer
     // thread sets it and only the window thread clears it, so at most one request is ever queued.
     std::atomic<int32_t> framePending;
+    // Pacing for a vertical-blank wait that does not wait. The window thread writes it inside a frame, the
+    // timer thread only after it has seen framePending cleared, so the two never touch it at once.
+    FramePacing pacing;
 };
 
 extern SaverWindowState saverWindowState;

@@ -67,4 +67,32 @@ TEST(PortableMath, DoublesRoundAsDoublesFromStartUp)
     EXPECT_EQ((one + halfUlp) + halfUlp, 1.0);
 }
 
+// The x87's truncation by rounding to nearest and stepping back must agree with the cast at every kind of
+// edge: halves (rounded to even by the x87), values just off an integer, both signs, the ends of the range.
+TEST(PortableMath, TruncateToInt32AgreesWithTheCast)
+{
+    const double values[] = {0.0,
+                             -0.0,
+                             0.5,
+                             -0.5,
+                             1.5,
+                             -1.5,
+                             2.5,
+                             -2.5,
+                             0.49999999999999994,
+                             -0.49999999999999994,
+                             0.9999999999999999,
+                             -0.9999999999999999,
+                             1.0000000000000002,
+                             -7.0,
+                             255.99999999999997,
+                             1e9 + 0.5,
+                             -1e9 - 0.5,
+                             2147483646.9,
+                             -2147483648.0,
+                             -2147483647.5};
+    for (double value : values)
+        EXPECT_EQ(TruncateToInt32(value), static_cast<int32_t>(value)) << value;
+}
+
 } // namespace

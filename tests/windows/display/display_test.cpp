@@ -1,10 +1,13 @@
-// Tests of the display host's parts that need no screen: where the picture goes, the device's release and
-// the frame request's one-at-a-time rule.
+// Tests of the display host's parts that need no screen: where the picture goes, the device's release, the
+// frame request's one-at-a-time rule and the pacing of requests.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "display/display_device.h"
+#include "display/frame_pacing.h"
 #include "display/saver_window_proc.h"
 
 namespace {
@@ -99,6 +102,84 @@ TEST(FrameTimerProc, KeepsAtMostOneRequestQueued)
     FrameTimerProc(0, 0, 0, 0, 0);
     EXPECT_EQ(CountQueued(window, WM_USER), 1);
     DestroyWindow(window);
+}
+
+// Vertical-blank waits, in microseconds: when a wait that starts at drawn returns, on a display whose
+// blanks begin every 16667 us from start.
+constexpr uint32_t blankInterval = 16667;
+uint32_t ReturnsAtOnce(uint32_t drawn, uint32_t)
+{
+    return drawn;
+}
+uint32_t WaitsForTheBlank(uint32_t drawn, uint32_t start)
+{
+    return drawn + blankInterval - (drawn - start) % blankInterval;
+}
+// Woken up to 15 ms after the blank has begun.
+uint32_t WaitsAndWakesLate(uint32_t drawn, uint32_t start)
+{
+    const uint32_t blank = WaitsForTheBlank(drawn, start);
+    return blank + (blank / blankInterval * 7919) % 15000;
+}
+// Returns at once while the blank lasts (1.5 ms), so that a quick frame gets a second return in it.
+uint32_t ReturnsAtOnceInTheBlank(uint32_t drawn, uint32_t start)
+{
+    return (drawn - start) % blankInterval < 1500 ? drawn : WaitsForTheBlank(drawn, start);
+}
+
+TEST(FramePacing, TrustsAWaitThatWaitsAndPacesOneThatDoesNot)
+{
+    struct Case {
+        const char* what;
+        uint32_t reportedRate;
+        uint32_t (*waitReturn)(uint32_t drawn, uint32_t start);
+        uint32_t start;      // the timer clock when the show starts
+        uint32_t stall;      // extra drawing time of the first frame requested after one second
+        bool paced;          // whether requests end up paced
+        int framesPerSecond; // frames requested in the last second of the run
+    };
+    const Case cases[] = {
+        {"a wait that waits", 60, WaitsForTheBlank, 0, 0, false, 60},
+        {"a wait that waits and wakes up to 15 ms late", 60, WaitsAndWakesLate, 0, 0, false, 60},
+        {"a wait that returns at once", 60, ReturnsAtOnce, 0, 0, true, 60},
+        {"... at 75 Hz", 75, ReturnsAtOnce, 0, 0, true, 75},
+        {"... on a display that reports no rate", 0, ReturnsAtOnce, 0, 0, true, 60},
+        {"... on a display that reports the default rate", 1, ReturnsAtOnce, 0, 0, true, 60},
+        {"... while the clock wraps", 60, ReturnsAtOnce, 0xFFFFFFFFu - 900000, 0, true, 60},
+        {"... with a frame of 100 ms, not made up for", 60, ReturnsAtOnce, 0, 100000, true, 55},
+        {"a wait that returns at once inside the blank", 60, ReturnsAtOnceInTheBlank, 0, 0, true, 60},
+    };
+    // One and a half seconds of the pump on a timer of 1 ms: a tick posts a request when none is pending
+    // and the pacing allows; the frame draws for 0.3 ms, waits, and ends when the wait returns.
+    for (const Case& c : cases) {
+        FramePacing pacing;
+        StartFramePacing(pacing, c.reportedRate);
+        const uint32_t interval = pacing.refreshInterval;
+        int frames = 0;
+        uint32_t frameEnd = c.start, lastPacedRequest = 0, shortestPacedGap = 0xFFFFFFFFu;
+        bool stalled = false;
+        for (uint32_t elapsed = 0; elapsed < 1500000; elapsed += 1000) {
+            const uint32_t tick = c.start + elapsed;
+            if (static_cast<int32_t>(tick - frameEnd) < 0)
+                continue;
+            const bool paced = pacing.requestInterval != 0;
+            if (paced && !FrameRequestDue(pacing, tick))
+                continue;
+            if (paced && lastPacedRequest != 0)
+                shortestPacedGap = std::min(shortestPacedGap, tick - lastPacedRequest);
+            lastPacedRequest = paced ? tick : 0;
+            frames += elapsed >= 500000 ? 1 : 0;
+            const uint32_t stall = elapsed >= 1000000 && !stalled ? c.stall : 0;
+            stalled = stalled || elapsed >= 1000000;
+            frameEnd = c.waitReturn(tick + 300 + stall, c.start);
+            NoteVerticalBlankWait(pacing, frameEnd);
+        }
+        EXPECT_EQ(pacing.requestInterval != 0, c.paced) << c.what;
+        EXPECT_NEAR(frames, c.framesPerSecond, 1) << c.what;
+        if (c.paced) { // requests fall on the timer's whole milliseconds
+            EXPECT_GT(shortestPacedGap, interval - 1000) << c.what << ": paced requests came in a burst";
+        }
+    }
 }
 
 TEST(SaverWindowProc, FrameRequestWithoutADeviceIsOnlyPassedOn)

@@ -2,7 +2,9 @@
 # The display set-up's failure paths under Wine, with the stand-in ddraw.dll failing one step at a time: the
 # full-screen run on a 1024x768 screen shows its error text at (432, 384) and nothing else, the picture stays
 # still, the set-up stops at the failing step and releases the device object once and nothing made from it,
-# and a key still ends the run with exit code 0. A run whose set-up succeeds shows no text at all.
+# and a key still ends the run with exit code 0. A run whose set-up succeeds shows no text at all, and as the
+# stand-in's vertical-blank wait returns at once, its frames come no faster than the refresh rate the
+# stand-in reports, or 60 Hz when it reports none.
 #   display_failure_test.sh DRIVER.exe DDRAW.dll   (run by CTest; starts its own X server)
 set -uo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd -P)"
@@ -46,9 +48,10 @@ start_with_fake() { # mode
     ) &
 }
 
-# The Release lines of a log, and the last set-up call before them.
+# The Release lines of a log, the last set-up call before them, and the frames' waits.
 releases() { grep ' Release ' "$1" 2>/dev/null; }
-last_call() { grep -v ' Release ' "$1" 2>/dev/null | tail -n 1; }
+last_call() { grep -v -e ' Release ' -e ' WaitForVerticalBlank' "$1" 2>/dev/null | tail -n 1; }
+waits() { grep -c ' WaitForVerticalBlank' "$1" 2>/dev/null; }
 
 # The text each mode shows, and the set-up call that must be the last before it gives up (or, for a
 # set-up that succeeds, the last call of all).
@@ -143,6 +146,23 @@ while read -r mode text _; do
         ;;
     esac
 done <<<"$cases"
+
+# Frames on the wait that returns at once: counted over a few seconds, they keep coming, but no faster than
+# the rate (with room for the edges of the count); without pacing they would come once a millisecond.
+while read -r mode rate; do
+    start_with_fake "$mode"
+    wait_window "Screen Saver" 20 || { fail "$mode: no saver window"; stop_all; continue; }
+    sleep 1
+    first=$(waits "$work/$mode.log") since=$(date +%s.%N)
+    sleep 3
+    last=$(waits "$work/$mode.log") until=$(date +%s.%N)
+    frames=$((last - first)) bound=$(awk "BEGIN { print int($rate * ($until - $since) * 1.25) + 2 }")
+    holds "$frames > 0 && $frames <= $bound" && pass "$mode: $frames frames, at most $bound at $rate Hz" ||
+        fail "$mode: $frames frames, not 1 to $bound at $rate Hz"
+    xdotool key a
+    [ "$(wait_exit "$mode" 10)" = 0 ] || { fail "$mode: a key did not end the run"; stop_all; }
+done <<<"depth32 60
+depth32-refresh20 20"
 
 echo "$failures failure(s)"
 exit $((failures > 0))

@@ -11,8 +11,10 @@
 //   device CreateClipper ok|failed                  clipper SetHWnd ok|failed
 //   surface.primary SetClipper ok|failed
 //   device|surface.primary|surface.offscreen|clipper|palette Release refs=N   (N: references left)
+//   device WaitForVerticalBlank                     (once a frame: the wait returns at once, as Wine's does)
 // The file is opened and closed for each line, so a test can read it while the program still runs.
-// Every other method answers DDERR_UNSUPPORTED and does nothing. The objects live in static storage and
+// GetMonitorFrequency reports the mode's refresh rate, or fails for a mode without one. Every other
+// method answers DDERR_UNSUPPORTED and does nothing. The objects live in static storage and
 // are never freed, so a call on an object already released cannot crash the program under test.
 #include <windows.h>
 
@@ -31,24 +33,26 @@ struct Mode {
     const char* name;
     DWORD bits; // the display depth the primary surface reports
     Step failing;
+    DWORD refreshRate; // what GetMonitorFrequency reports; 0: it fails
 };
 
 constexpr Mode modes[] = {
-    {"fail-create", 32, Step::create},
-    {"fail-cooperative", 32, Step::cooperative},
-    {"fail-primary", 32, Step::primary},
-    {"depth4", 4, Step::none},
-    {"depth8-fail-palette", 8, Step::palette},
-    {"depth8-fail-setpalette", 8, Step::setPalette},
-    {"fail-offscreen", 32, Step::offscreen},
-    {"fail-clipper", 32, Step::clipper},
-    {"fail-sethwnd", 32, Step::setHWnd},
-    {"fail-setclipper", 32, Step::setClipper},
+    {"fail-create", 32, Step::create, 0},
+    {"fail-cooperative", 32, Step::cooperative, 0},
+    {"fail-primary", 32, Step::primary, 0},
+    {"depth4", 4, Step::none, 0},
+    {"depth8-fail-palette", 8, Step::palette, 0},
+    {"depth8-fail-setpalette", 8, Step::setPalette, 0},
+    {"fail-offscreen", 32, Step::offscreen, 0},
+    {"fail-clipper", 32, Step::clipper, 0},
+    {"fail-sethwnd", 32, Step::setHWnd, 0},
+    {"fail-setclipper", 32, Step::setClipper, 0},
     // Nothing fails: the set-up succeeds, and the show runs on surfaces that draw nothing.
-    {"depth32", 32, Step::none},
+    {"depth32", 32, Step::none, 0},
+    {"depth32-refresh20", 32, Step::none, 20},
 };
 
-const Mode unknownMode = {"", 32, Step::create};
+const Mode unknownMode = {"", 32, Step::create, 0};
 const Mode* mode = &unknownMode;
 
 void Log(const char* format, ...)
@@ -270,7 +274,13 @@ class FakeDevice : public IDirectDraw {
     STDMETHOD(GetDisplayMode)(LPDDSURFACEDESC) override { return DDERR_UNSUPPORTED; }
     STDMETHOD(GetFourCCCodes)(LPDWORD, LPDWORD) override { return DDERR_UNSUPPORTED; }
     STDMETHOD(GetGDISurface)(LPDIRECTDRAWSURFACE*) override { return DDERR_UNSUPPORTED; }
-    STDMETHOD(GetMonitorFrequency)(LPDWORD) override { return DDERR_UNSUPPORTED; }
+    STDMETHOD(GetMonitorFrequency)(LPDWORD rate) override
+    {
+        if (mode->refreshRate == 0 || rate == nullptr)
+            return DDERR_UNSUPPORTED;
+        *rate = mode->refreshRate;
+        return DD_OK;
+    }
     STDMETHOD(GetScanLine)(LPDWORD) override { return DDERR_UNSUPPORTED; }
     STDMETHOD(GetVerticalBlankStatus)(WINBOOL*) override { return DDERR_UNSUPPORTED; }
     STDMETHOD(Initialize)(GUID*) override { return DDERR_UNSUPPORTED; }
@@ -282,7 +292,11 @@ class FakeDevice : public IDirectDraw {
         return Outcome(Step::cooperative, what);
     }
     STDMETHOD(SetDisplayMode)(DWORD, DWORD, DWORD) override { return DDERR_UNSUPPORTED; }
-    STDMETHOD(WaitForVerticalBlank)(DWORD, HANDLE) override { return DDERR_UNSUPPORTED; }
+    STDMETHOD(WaitForVerticalBlank)(DWORD, HANDLE) override
+    {
+        Log("device WaitForVerticalBlank");
+        return DD_OK;
+    }
 };
 
 FakeDevice device;
