@@ -460,9 +460,15 @@ pid_t StartXvfb(const std::string& depth, const std::vector<std::string>& option
             break;
     }
     close(ready[0]);
-    if (length > 0)
-        setenv("DISPLAY", (":" + std::string(number, std::strcspn(number, "\n"))).c_str(), 1);
-    return length > 0 ? pid : -1;
+    if (length == 0) {
+        if (pid > 0) {
+            kill(pid, SIGTERM);
+            waitpid(pid, nullptr, 0);
+        }
+        return -1;
+    }
+    setenv("DISPLAY", (":" + std::string(number, std::strcspn(number, "\n"))).c_str(), 1);
+    return pid;
 }
 
 } // namespace
