@@ -23,6 +23,7 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
+trap 'exit 143' TERM INT
 failures=0
 fail() {
     echo "FAIL: $*"
