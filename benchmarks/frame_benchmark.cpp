@@ -10,51 +10,57 @@
 #include "show/random.h"
 #include "show/scene.h"
 #include "show/screen_geometry.h"
-#include "tools/render/headless_show.h"
+#include "show/show_host.h"
 
 namespace {
 
 constexpr std::size_t frameBytes = std::size_t(screenGeometry.width) * screenGeometry.height * 4;
 alignas(64) std::array<uint8_t, frameBytes> frame;
+int32_t framePitch = 0;
 
-// The show set up in a format and played for 20 seconds at 60 frames a second, so the ring has breathed
-// out and turned, the sea has moved and the stars have drifted.
-void StartShow(const PixelFormat& format)
+void DrawFrame(uint32_t ms)
+{
+    ClearShowFrame(frame.data(), framePitch);
+    DrawShowFrame(frame.data(), framePitch, ms);
+}
+
+// The show, as at process start, set up in one of the five formats and played for 20 seconds at 60 frames a
+// second, so the ring has breathed out and turned, the sea has moved and the stars have drifted.
+void PlayTwentySeconds(const NamedPixelFormat& named, benchmark::State& state)
 {
     randomState = 1;
     scene = Scene();
-    AttachHeadlessFrame(format, frame.data());
-    StartHeadlessShow();
+    framePitch = static_cast<int32_t>(screenGeometry.width * named.format->bytesPerPixel);
+    StartShow(*named.format, 0);
     for (uint32_t ms = 16; ms <= 20000; ms += 16)
-        DrawHeadlessFrame(ms);
+        DrawFrame(ms);
+    state.SetLabel(std::string(named.name));
 }
 
 void Frame(benchmark::State& state)
 {
-    StartShow(pixelFormats[state.range(0)]);
+    PlayTwentySeconds(namedPixelFormats[state.range(0)], state);
     uint32_t ms = 20000;
     for (auto _ : state) {
-        DrawHeadlessFrame(ms += 16);
+        DrawFrame(ms += 16);
         benchmark::ClobberMemory();
     }
-    state.SetLabel(std::string(pixelFormats[state.range(0)].name));
 }
 BENCHMARK(Frame)->DenseRange(0, 4)->Unit(benchmark::kMicrosecond);
 
 void Clear(benchmark::State& state)
 {
-    StartShow(pixelFormats[state.range(0)]);
+    PlayTwentySeconds(namedPixelFormats[state.range(0)], state);
     for (auto _ : state) {
-        pixelSurface.fill(pixelSurface.clearValue);
+        ClearShowFrame(frame.data(), framePitch);
         benchmark::ClobberMemory();
     }
-    state.SetLabel(std::string(pixelFormats[state.range(0)].name));
 }
 BENCHMARK(Clear)->DenseRange(0, 4)->Unit(benchmark::kMicrosecond);
 
 void Stars(benchmark::State& state)
 {
-    StartShow(pixelFormats[4]);
+    PlayTwentySeconds(namedPixelFormats.back(), state);
     for (auto _ : state) {
         for (int i = 0; i < drifterCount; ++i)
             scene.drifterSprite.draw(0.016f, scene.drifterX[i], scene.drifterY[i]);
@@ -65,18 +71,17 @@ BENCHMARK(Stars)->Unit(benchmark::kMicrosecond);
 
 void Sea(benchmark::State& state)
 {
-    StartShow(pixelFormats[state.range(0)]);
+    PlayTwentySeconds(namedPixelFormats[state.range(0)], state);
     for (auto _ : state) {
         scene.seaField.draw(320, 400);
         benchmark::ClobberMemory();
     }
-    state.SetLabel(std::string(pixelFormats[state.range(0)].name));
 }
 BENCHMARK(Sea)->DenseRange(0, 4)->Unit(benchmark::kMicrosecond);
 
 void Ring(benchmark::State& state)
 {
-    StartShow(pixelFormats[state.range(0)]);
+    PlayTwentySeconds(namedPixelFormats[state.range(0)], state);
     for (auto _ : state) {
         for (int k = 0; k < ringSpokeCount; ++k) {
             int32_t x, y;
@@ -85,7 +90,6 @@ void Ring(benchmark::State& state)
         }
         benchmark::ClobberMemory();
     }
-    state.SetLabel(std::string(pixelFormats[state.range(0)].name));
 }
 BENCHMARK(Ring)->DenseRange(0, 4)->Unit(benchmark::kMicrosecond);
 

@@ -2,19 +2,12 @@
 #include "display/display_device.h"
 
 #include "display/saver_window_proc.h"
-#include "show/frame_clock.h"
-#include "show/pixel_surface.h"
-#include "show/scene.h"
 #include "show/screen_geometry.h"
+#include "show/show_host.h"
 
 DisplayDevice displayDevice;
 
 namespace {
-
-// The 8-bit format's fields: a pixel value is rrrgggbb, an index into the colour cube.
-constexpr DWORD cubeRedMask = 0xE0;
-constexpr DWORD cubeGreenMask = 0x1C;
-constexpr DWORD cubeBlueMask = 0x03;
 
 // Gives up the set-up: the device object goes, and everything made from it with it.
 void GiveUp()
@@ -23,16 +16,6 @@ void GiveUp()
 }
 
 } // namespace
-
-PALETTEENTRY ColourCubeEntry(uint32_t index)
-{
-    PALETTEENTRY entry;
-    entry.peRed = static_cast<BYTE>(((index >> 5) & 7) * 255 / 7);
-    entry.peGreen = static_cast<BYTE>(((index >> 2) & 7) * 255 / 7);
-    entry.peBlue = static_cast<BYTE>((index & 3) * 85);
-    entry.peFlags = 0;
-    return entry;
-}
 
 void ReleaseDisplayDevice()
 {
@@ -68,22 +51,20 @@ void SetupDisplayDevice()
     format.dwSize = sizeof format;
     device.primarySurface->GetPixelFormat(&format);
     const DWORD bits = format.dwRGBBitCount;
-    DWORD redMask, greenMask, blueMask;
+    PixelFormat showFormat;
     if (bits == 8) {
-        for (uint32_t i = 0; i < 256; ++i)
-            device.paletteEntries[i] = ColourCubeEntry(i);
+        for (uint32_t i = 0; i < 256; ++i) {
+            const Colour entry = colourCubeFormat.unpack(i);
+            device.paletteEntries[i] = {entry.red, entry.green, entry.blue, 0};
+        }
         if (device.directDraw->CreatePalette(DDPCAPS_8BIT, device.paletteEntries, &device.displayPalette, nullptr) !=
             DD_OK)
             return GiveUp();
         if (device.primarySurface->SetPalette(device.displayPalette) != DD_OK)
             return GiveUp();
-        redMask = cubeRedMask;
-        greenMask = cubeGreenMask;
-        blueMask = cubeBlueMask;
+        showFormat = colourCubeFormat;
     } else if (bits == 16 || bits == 24 || bits == 32) {
-        redMask = format.dwRBitMask;
-        greenMask = format.dwGBitMask;
-        blueMask = format.dwBBitMask;
+        showFormat = MakePixelFormat(bits / 8, format.dwRBitMask, format.dwGBitMask, format.dwBBitMask);
     } else {
         GiveUp();
         device.unsupportedDepth = 1;
@@ -107,7 +88,6 @@ void SetupDisplayDevice()
     if (device.primarySurface->SetClipper(device.clipper) != DD_OK)
         return GiveUp();
 
-    StartFrameClock(GetTickCount());
-    pixelSurface.setFormat(bits / 8, redMask, greenMask, blueMask, screenGeometry.width, screenGeometry.height);
-    SetupScene();
+    // The frame clock starts now, then the surface takes the display's format and the scene is built.
+    StartShow(showFormat, GetTickCount());
 }

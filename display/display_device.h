@@ -27,6 +27,3 @@ void SetupDisplayDevice();
 
 // Releases the device and, with it, every surface, palette and clipper made from it.
 void ReleaseDisplayDevice();
-
-// Entry i of the 3-3-2 colour cube: red and green levels i*255/7 (truncated), blue levels i*85.
-PALETTEENTRY ColourCubeEntry(uint32_t index);

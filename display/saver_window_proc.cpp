@@ -8,8 +8,8 @@
 #include "shell/shell_state.h"
 #include "show/frame_clock.h"
 #include "show/pixel_surface.h"
-#include "show/scene.h"
 #include "show/screen_geometry.h"
+#include "show/show_host.h"
 
 SaverWindowState saverWindowState;
 
@@ -134,10 +134,7 @@ void DrawFrame()
     DDSURFACEDESC locked = {};
     locked.dwSize = sizeof locked;
     if (device.offscreenSurface->Lock(nullptr, &locked, DDLOCK_WAIT, nullptr) == DD_OK) {
-        pixelSurface.pixels = static_cast<uint8_t*>(locked.lpSurface);
-        pixelSurface.pitch = locked.lPitch;
-        AdvanceFrameClock(GetTickCount() - startTick);
-        UpdateSceneFrame();
+        DrawShowFrame(static_cast<uint8_t*>(locked.lpSurface), locked.lPitch, GetTickCount() - startTick);
         device.offscreenSurface->Unlock(nullptr);
     }
     device.directDraw->WaitForVerticalBlank(DDWAITVB_BLOCKBEGIN, nullptr);

@@ -3,33 +3,12 @@
 
 PixelSurface pixelSurface;
 
-namespace {
-
-// Bit 7 of an 8-bit channel value moves onto the mask's highest set bit.
-void DeriveShift(uint32_t mask, int32_t& shift)
-{
-    if (mask == 0)
-        return;
-    int32_t highestBit = 31;
-    while ((mask & (1u << highestBit)) == 0)
-        --highestBit;
-    shift = highestBit - 7;
-}
-
-} // namespace
-
 void PixelSurface::setFormat(uint32_t newBytesPerPixel, uint32_t newRedMask, uint32_t newGreenMask,
                              uint32_t newBlueMask, uint32_t newClipWidth, uint32_t newClipHeight)
 {
-    bytesPerPixel = newBytesPerPixel;
-    redMask = newRedMask;
-    greenMask = newGreenMask;
-    blueMask = newBlueMask;
+    setChannels(newBytesPerPixel, newRedMask, newGreenMask, newBlueMask);
     clipWidth = newClipWidth;
     clipHeight = newClipHeight;
-    DeriveShift(redMask, redShift);
-    DeriveShift(greenMask, greenShift);
-    DeriveShift(blueMask, blueShift);
 }
 
 void PixelSurface::plot(int32_t x, int32_t y, uint32_t red, uint32_t green, uint32_t blue)

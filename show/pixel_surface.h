@@ -1,5 +1,5 @@
-// Pixel surface: the show's one drawing target, a pixel format and a frame buffer, and the one place where
-// an 8-bit red, green and blue colour becomes a packed pixel.
+// Pixel surface: the show's one drawing target, a pixel format with the frame buffer it is drawn into, and
+// the one place where an 8-bit red, green and blue colour becomes a stored pixel.
 #pragma once
 
 #include <cstdint>
@@ -7,35 +7,22 @@
 #include <type_traits>
 
 #include "show/palette.h"
+#include "show/pixel_format.h"
 
-struct PixelSurface {
-    uint32_t bytesPerPixel = 0; // 1 to 4; anything else stores nothing
-    uint32_t redMask = 0;
-    uint32_t greenMask = 0;
-    uint32_t blueMask = 0;
-    int32_t redShift = 0; // > 0: shift an 8-bit channel left, < 0: right, before masking
-    int32_t greenShift = 0;
-    int32_t blueShift = 0;
+// The format's fields (pixel size, masks, shifts) come first, then the buffer's.
+struct PixelSurface : PixelFormat {
     uint8_t* pixels = nullptr; // row 0, column 0 of the locked frame buffer; not owned
     int32_t pitch = 0;         // bytes from one row to the next
     uint32_t clearValue = 0;   // packed value each frame starts from: black in every format
     uint32_t clipWidth = 0;    // plots at x >= clipWidth or y >= clipHeight are dropped
     uint32_t clipHeight = 0;
 
-    // Stores the format and derives each channel's shift from its mask: the shift puts bit 7 of the
-    // channel on the mask's highest bit. A mask of 0 leaves its channel's shift as it was.
+    // Stores the format (deriving the shifts, PixelFormat::setChannels) and the clip size.
     void setFormat(uint32_t bytesPerPixel, uint32_t redMask, uint32_t greenMask, uint32_t blueMask, uint32_t clipWidth,
                    uint32_t clipHeight);
 
     // Packs and stores one pixel; positions outside the clip size (negative ones too) store nothing.
     void plot(int32_t x, int32_t y, uint32_t red, uint32_t green, uint32_t blue);
-
-    // The packed pixel for a colour. Bits a narrow field cannot hold are cut off, never rounded.
-    uint32_t pack(uint32_t red, uint32_t green, uint32_t blue) const
-    {
-        return (ShiftChannel(red, redShift) & redMask) | (ShiftChannel(green, greenShift) & greenMask) |
-               (ShiftChannel(blue, blueShift) & blueMask);
-    }
 
     // Whether (x, y) lies inside the clip size; comparing unsigned drops negative coordinates too.
     bool contains(int32_t x, int32_t y) const
@@ -50,15 +37,6 @@ struct PixelSurface {
 
     // Fills the clipped area with a packed value, as the display's colour fill does before each frame.
     void fill(uint32_t value);
-
-    static uint32_t ShiftChannel(uint32_t value, int32_t shift)
-    {
-        if (shift > 0)
-            return value << shift;
-        if (shift < 0)
-            return value >> -shift;
-        return value;
-    }
 };
 
 // The process's one surface.
@@ -66,11 +44,11 @@ extern PixelSurface pixelSurface;
 
 // A palette's 256 colours packed for a surface's format: done once per draw, not once per pixel.
 using PackedPalette = std::array<uint32_t, 256>;
-inline PackedPalette PackPalette(const PixelSurface& surface, const Palette& palette)
+inline PackedPalette PackPalette(const PixelFormat& format, const Palette& palette)
 {
     PackedPalette packed;
     for (std::size_t e = 0; e < packed.size(); ++e)
-        packed[e] = surface.pack(palette[e].red, palette[e].green, palette[e].blue);
+        packed[e] = format.pack(palette[e].red, palette[e].green, palette[e].blue);
     return packed;
 }
 

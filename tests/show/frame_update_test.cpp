@@ -11,19 +11,13 @@ namespace {
 
 // A fresh show on a 32-bit frame, set up at time 0.
 struct FrameUpdate : ::testing::Test {
-    ShowFrame frame{4};
+    ShowFrame frame{xrgb8888Format};
     FrameUpdate()
     {
         RestartShow();
-        frame.attach(0xFF0000, 0xFF00, 0xFF);
-        SetupScene();
+        frame.start();
     }
-    void DrawAt(uint32_t elapsedMs)
-    {
-        pixelSurface.fill(0);
-        AdvanceFrameClock(elapsedMs);
-        UpdateSceneFrame();
-    }
+    void DrawAt(uint32_t elapsedMs) { frame.draw(elapsedMs); }
     // Runs n steps, one frame each 100 ms later than the last.
     void Steps(int n)
     {

@@ -24,13 +24,13 @@ TEST(GoldenFrames, DigestsInEveryFormat)
         {0xe6811991, 0x6f0fea7a, 0x96aef85c, 0xbb6d9559, 0x1d3c130f},
     };
     for (std::size_t r = 0; r < runs.size(); ++r) {
-        for (int format = 0; format < 5; ++format) {
+        for (std::size_t format = 0; format < namedPixelFormats.size(); ++format) {
             RestartShow();
-            ShowFrame frame(format);
-            PlayShow(runs[r]);
+            ShowFrame frame(*namedPixelFormats[format].format);
+            frame.play(runs[r]);
             const uint32_t digest = Crc32(frame.pixels(), frame.storage.size() - 2 * TestFrame::guardBytes);
             EXPECT_EQ(digest, expected[r][format])
-                << "run " << r << " format " << format << std::hex << ": got 0x" << digest;
+                << "run " << r << " format " << namedPixelFormats[format].name << std::hex << ": got 0x" << digest;
         }
     }
 }

@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include "show/frame_clock.h"
-#include "show/scene.h"
 #include "tests/show/show_test_support.h"
 
 namespace {
@@ -55,18 +53,14 @@ namespace {
 
 TEST(Heap, SetUpAndFramesAllocateNothing)
 {
-    for (int format = 0; format < 5; ++format) {
+    for (const NamedPixelFormat& named : namedPixelFormats) {
         RestartShow();
-        ShowFrame frame(format);
+        ShowFrame frame(*named.format);
         const long before = allocations.load();
-        StartFrameClock(0);
-        SetupScene();
-        for (uint32_t i = 1; i <= 700; ++i) {
-            pixelSurface.fill(pixelSurface.clearValue);
-            AdvanceFrameClock(i * 100); // a step every frame: drifters wrap and draw random numbers
-            UpdateSceneFrame();
-        }
-        EXPECT_EQ(allocations.load(), before) << "format " << format;
+        frame.start();
+        for (uint32_t i = 1; i <= 700; ++i)
+            frame.draw(i * 100); // a step every frame: drifters wrap and draw random numbers
+        EXPECT_EQ(allocations.load(), before) << "format " << named.name;
     }
 }
 

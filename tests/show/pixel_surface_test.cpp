@@ -1,4 +1,5 @@
-// Tests of the pixel surface: shifts from masks, packing in every format, clipping and stores.
+// Tests of the pixel format and the pixel surface: shifts from masks, packing and unpacking in every
+// format, the colour cube, clipping and stores.
 #include "show/pixel_surface.h"
 
 #include <gtest/gtest.h>
@@ -60,6 +61,37 @@ TEST(PixelSurface, PacksWithoutRounding)
         surface.setFormat(c.bytesPerPixel, c.redMask, c.greenMask, c.blueMask, 1, 1);
         EXPECT_EQ(surface.pack(c.red, c.green, c.blue), c.packed)
             << "colour " << c.red << "," << c.green << "," << c.blue << " in a " << c.bytesPerPixel << "-byte format";
+    }
+}
+
+TEST(PixelFormat, UnpacksToTheColourShown)
+{
+    struct Case {
+        const PixelFormat& format;
+        uint32_t value;
+        int red, green, blue;
+    };
+    const Case cases[] = {
+        // The colour cube, which the 8-bit display is given as its palette.
+        {colourCubeFormat, 0, 0, 0, 0},
+        {colourCubeFormat, 255, 255, 255, 255},
+        {colourCubeFormat, 174, 182, 109, 170},
+        {colourCubeFormat, 28, 0, 255, 0},
+        {colourCubeFormat, 224, 255, 0, 0},
+        {colourCubeFormat, 3, 0, 0, 255},
+        {colourCubeFormat, 0x92, 145, 145, 170},
+        // Wider fields scale to 0..255 the same way, truncating.
+        {rgb565Format, 0xFFFF, 255, 255, 255},
+        {rgb565Format, 0x0821, 8, 4, 8},
+        {rgb555Format, 0x7C1F, 255, 0, 255},
+        {rgb888Format, 0x123456, 0x12, 0x34, 0x56},
+        {xrgb8888Format, 0xFF123456, 0x12, 0x34, 0x56},
+    };
+    for (const Case& c : cases) {
+        const Colour colour = c.format.unpack(c.value);
+        EXPECT_EQ(int(colour.red), c.red) << "value 0x" << std::hex << c.value;
+        EXPECT_EQ(int(colour.green), c.green) << "value 0x" << std::hex << c.value;
+        EXPECT_EQ(int(colour.blue), c.blue) << "value 0x" << std::hex << c.value;
     }
 }
 

@@ -7,7 +7,7 @@
 #include "show/random.h"
 #include "show/scene.h"
 #include "show/screen_geometry.h"
-#include "tools/render/headless_show.h"
+#include "show/show_host.h"
 
 void RestartShow()
 {
@@ -49,16 +49,25 @@ void TestFrame::attach(uint32_t redMask, uint32_t greenMask, uint32_t blueMask)
     pixelSurface.pitch = pitch();
 }
 
-ShowFrame::ShowFrame(int formatIndex)
-    : TestFrame(screenGeometry.width, screenGeometry.height, pixelFormats[formatIndex].bytesPerPixel)
+ShowFrame::ShowFrame(const PixelFormat& newFormat)
+    : TestFrame(screenGeometry.width, screenGeometry.height, newFormat.bytesPerPixel), format(newFormat)
 {
-    const PixelFormat& format = pixelFormats[formatIndex];
-    attach(format.redMask, format.greenMask, format.blueMask);
 }
 
-void PlayShow(const std::vector<uint32_t>& elapsedMs)
+void ShowFrame::start()
 {
-    StartHeadlessShow();
+    StartShow(format, 0);
+}
+
+void ShowFrame::draw(uint32_t elapsedMs)
+{
+    ClearShowFrame(pixels(), pitch());
+    DrawShowFrame(pixels(), pitch(), elapsedMs);
+}
+
+void ShowFrame::play(const std::vector<uint32_t>& elapsedMs)
+{
+    start();
     for (uint32_t ms : elapsedMs)
-        DrawHeadlessFrame(ms);
+        draw(ms);
 }

@@ -28,11 +28,12 @@ struct TestFrame {
     void attach(uint32_t redMask, uint32_t greenMask, uint32_t blueMask);
 };
 
-// Points pixelSurface at a 640x480 frame in one of the five display formats of pixelFormats (8, 555, 565,
-// 24, 32), with guard bytes around it.
+// A 640x480 frame in one of the show's formats, with guard bytes around it, played into through the
+// show's host interface as every host plays it.
 struct ShowFrame : TestFrame {
-    explicit ShowFrame(int formatIndex);
+    const PixelFormat& format;
+    explicit ShowFrame(const PixelFormat& format);
+    void start();                                      // the show set up in this frame's format at tick 0
+    void draw(uint32_t elapsedMs);                     // one frame: cleared, then drawn
+    void play(const std::vector<uint32_t>& elapsedMs); // set up, then one frame per entry
 };
-
-// Plays the show from the start on surface frame: set-up, then one frame per entry of elapsedMs.
-void PlayShow(const std::vector<uint32_t>& elapsedMs);

@@ -22,7 +22,7 @@ TEST(RenderOptions, FrameTimes)
     RenderOptions list;
     ASSERT_EQ(Parse({"--ms", "0,100,4294967295,50", "--out", "x", "--format", "565"}, list, message), ParseResult::run);
     EXPECT_EQ(list.elapsedMs, (std::vector<uint32_t>{0, 100, 4294967295u, 50}));
-    EXPECT_EQ(list.format->name, "565");
+    EXPECT_EQ(list.format, &rgb565Format);
 
     RenderOptions wrapping;
     ASSERT_EQ(Parse({"--tick-ms", "4294967295", "--frames", "2", "--digest"}, wrapping, message), ParseResult::run);

@@ -7,28 +7,6 @@
 #include "show/screen_geometry.h"
 #include "tools/render/png_writer.h"
 
-namespace {
-
-uint8_t ScaleField(uint32_t value, uint32_t mask)
-{
-    if (mask == 0)
-        return 0;
-    uint32_t lowBit = 0;
-    while ((mask & (1u << lowBit)) == 0)
-        ++lowBit;
-    const uint32_t largest = mask >> lowBit;
-    return static_cast<uint8_t>(uint64_t((value & mask) >> lowBit) * 255 / largest);
-}
-
-} // namespace
-
-void UnpackPixel(const PixelFormat& format, uint32_t value, uint8_t rgb[3])
-{
-    rgb[0] = ScaleField(value, format.redMask);
-    rgb[1] = ScaleField(value, format.greenMask);
-    rgb[2] = ScaleField(value, format.blueMask);
-}
-
 std::string FrameFileName(uint32_t frameNumber, const char* extension)
 {
     char name[32];
@@ -55,7 +33,10 @@ bool WriteFrame(const std::string& directory, uint32_t frameNumber, const PixelF
         uint32_t value = 0;
         for (uint32_t b = 0; b < format.bytesPerPixel; ++b)
             value |= uint32_t(frame[i * format.bytesPerPixel + b]) << (8 * b);
-        UnpackPixel(format, value, &rgb[i * 3]);
+        const Colour colour = format.unpack(value);
+        rgb[i * 3] = colour.red;
+        rgb[i * 3 + 1] = colour.green;
+        rgb[i * 3 + 2] = colour.blue;
     }
     const std::string path = directory + "/" + FrameFileName(frameNumber, "png");
     if (!WritePng(path.c_str(), screenGeometry.width, screenGeometry.height, rgb.data())) {

@@ -13,8 +13,8 @@
 #endif
 
 #include "show/screen_geometry.h"
+#include "show/show_host.h"
 #include "tools/render/frame_writer.h"
-#include "tools/render/headless_show.h"
 #include "tools/render/png_writer.h"
 #include "tools/render/render_options.h"
 
@@ -36,14 +36,15 @@ int Render(const RenderOptions& options)
         }
     }
 
-    AttachHeadlessFrame(format, frameBuffer.data());
-    StartHeadlessShow();
-
-    const std::size_t frameBytes = std::size_t(screenGeometry.width) * screenGeometry.height * format.bytesPerPixel;
+    // Rows follow each other without padding, as the raw files store them.
+    const int32_t pitch = static_cast<int32_t>(screenGeometry.width * format.bytesPerPixel);
+    const std::size_t frameBytes = std::size_t(pitch) * screenGeometry.height;
+    StartShow(format, 0);
     const uint32_t frameCount = static_cast<uint32_t>(options.elapsedMs.size());
     const bool showProgress = frameCount >= 200 && isatty(2);
     for (uint32_t number = 1; number <= frameCount; ++number) {
-        DrawHeadlessFrame(options.elapsedMs[number - 1]);
+        ClearShowFrame(frameBuffer.data(), pitch);
+        DrawShowFrame(frameBuffer.data(), pitch, options.elapsedMs[number - 1]);
 
         if (options.digest)
             std::printf("%05u %08x\n", static_cast<unsigned>(number),

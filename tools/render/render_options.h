@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "tools/render/pixel_formats.h"
+#include "show/pixel_format.h"
 
 struct RenderOptions {
-    const PixelFormat* format = &pixelFormats[4];
+    const PixelFormat* format = &xrgb8888Format;
     std::vector<uint32_t> elapsedMs; // elapsed milliseconds of frames 1, 2, ...
     std::string outDirectory;        // empty: write no files
     bool raw = false;                // also write the exact surface bytes

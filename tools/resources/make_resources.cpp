@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "show/pixel_format.h"
 #include "show/screen_geometry.h"
-#include "tools/render/frame_writer.h"
-#include "tools/render/headless_show.h"
+#include "show/show_host.h"
 #include "tools/render/png_writer.h"
 
 namespace {
@@ -56,23 +56,22 @@ Picture FrameColours(const std::vector<uint8_t>& frame)
 {
     Picture picture(frame.size());
     for (std::size_t i = 0; i < frame.size(); ++i) {
-        uint8_t rgb[3];
-        UnpackPixel(pixelFormats[0], frame[i], rgb);
-        picture[i] = {rgb[0], rgb[1], rgb[2]};
+        const Colour colour = colourCubeFormat.unpack(frame[i]);
+        picture[i] = {colour.red, colour.green, colour.blue};
     }
     return picture;
 }
 
 Moments PlayShow()
 {
-    const PixelFormat& format = pixelFormats[0];
     std::vector<uint8_t> frame(std::size_t(screenGeometry.width) * screenGeometry.height);
-    AttachHeadlessFrame(format, frame.data());
-    StartHeadlessShow();
+    const int32_t pitch = screenGeometry.width;
+    StartShow(colourCubeFormat, 0);
     Moments moments;
     const uint32_t lastFrame = stillFrame > iconFrame ? stillFrame : iconFrame;
     for (uint32_t number = 1; number <= lastFrame; ++number) {
-        DrawHeadlessFrame(number * frameTickMs);
+        ClearShowFrame(frame.data(), pitch);
+        DrawShowFrame(frame.data(), pitch, number * frameTickMs);
         if (number == stillFrame)
             moments.still = FrameColours(frame);
         if (number == iconFrame)
@@ -138,9 +137,8 @@ PaletteTable ColourCube()
 {
     PaletteTable palette(256);
     for (uint32_t i = 0; i < 256; ++i) {
-        uint8_t rgb[3];
-        UnpackPixel(pixelFormats[0], i, rgb);
-        palette[i] = {rgb[0], rgb[1], rgb[2]};
+        const Colour colour = colourCubeFormat.unpack(i);
+        palette[i] = {colour.red, colour.green, colour.blue};
     }
     return palette;
 }

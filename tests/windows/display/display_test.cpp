@@ -1,5 +1,5 @@
-// Tests of the display host's pure parts: where the picture goes, the colour cube, the frame request's
-// one-at-a-time rule and the pacing of requests.
+// Tests of the display host's pure parts: where the picture goes, the frame request's one-at-a-time rule and
+// the pacing of requests.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -36,23 +36,6 @@ TEST(CentrePicture, PlacesThePictureOneToOne)
                                                    << source.top << "," << source.right << "," << source.bottom;
         EXPECT_TRUE(EqualRect(&dest, &c.dest)) << c.width << "x" << c.height << ": dest " << dest.left << ","
                                                << dest.top << "," << dest.right << "," << dest.bottom;
-    }
-}
-
-TEST(ColourCube, EntriesFollowTheirFields)
-{
-    struct Case {
-        uint32_t index;
-        BYTE red, green, blue;
-    };
-    const Case cases[] = {{0, 0, 0, 0},     {255, 255, 255, 255}, {174, 182, 109, 170}, {28, 0, 255, 0},
-                          {224, 255, 0, 0}, {3, 0, 0, 255},       {0x92, 145, 145, 170}};
-    for (const Case& c : cases) {
-        const PALETTEENTRY entry = ColourCubeEntry(c.index);
-        EXPECT_EQ(entry.peRed, c.red) << "entry " << c.index;
-        EXPECT_EQ(entry.peGreen, c.green) << "entry " << c.index;
-        EXPECT_EQ(entry.peBlue, c.blue) << "entry " << c.index;
-        EXPECT_EQ(entry.peFlags, 0) << "entry " << c.index;
     }
 }
 
