@@ -62,8 +62,7 @@ void Stars(benchmark::State& state)
 {
     PlayTwentySeconds(namedPixelFormats.back(), state);
     for (auto _ : state) {
-        for (int i = 0; i < drifterCount; ++i)
-            scene.drifterSprite.draw(0.016f, scene.drifterX[i], scene.drifterY[i]);
+        DrawDrifters();
         benchmark::ClobberMemory();
     }
 }
@@ -73,7 +72,7 @@ void Sea(benchmark::State& state)
 {
     PlayTwentySeconds(namedPixelFormats[state.range(0)], state);
     for (auto _ : state) {
-        scene.seaField.draw(320, 400);
+        DrawSea();
         benchmark::ClobberMemory();
     }
 }
@@ -83,11 +82,7 @@ void Ring(benchmark::State& state)
 {
     PlayTwentySeconds(namedPixelFormats[state.range(0)], state);
     for (auto _ : state) {
-        for (int k = 0; k < ringSpokeCount; ++k) {
-            int32_t x, y;
-            RingSpokePlacement(k, scene.ringRadius, x, y);
-            scene.ringSprites[k].draw(0.016f, x, y);
-        }
+        DrawRing();
         benchmark::ClobberMemory();
     }
 }

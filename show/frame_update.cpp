@@ -1,18 +1,16 @@
 // The per-frame update of the night scene: the slow tenth-of-a-second step, then drawing bottom to top.
 #include "show/frame_clock.h"
-#include "show/portable_math.h"
 #include "show/random.h"
 #include "show/scene.h"
-#include "show/units.h"
+#include "show/screen_geometry.h"
 
 namespace {
 
 constexpr int32_t ringRadiusLimit = 120; // the ring breathes between -120 and 120 pixels
-constexpr int32_t pictureCentreX = 320;
-constexpr int32_t pictureCentreY = 240;
-constexpr int32_t seaAnchorX = 320; // where the sea's centre point lands
+// Where the sea's centre point lands: under the picture's centre, its 128 rows from 336 down.
+constexpr int32_t seaAnchorX = screenGeometry.centreX();
 constexpr int32_t seaAnchorY = 400;
-constexpr int32_t drifterWrapX = 639;
+constexpr int32_t drifterWrapX = screenGeometry.width - 1; // a drifter past the left edge comes back here
 
 void BreatheRing()
 {
@@ -35,25 +33,28 @@ void MoveDrifters()
     }
 }
 
+} // namespace
+
+void DrawDrifters()
+{
+    for (int i = 0; i < drifterCount; ++i)
+        scene.drifterSprite.draw(frameDelta, scene.drifterX[i], scene.drifterY[i]);
+}
+
+void DrawSea()
+{
+    scene.seaField.draw(seaAnchorX, seaAnchorY);
+}
+
 void DrawRing()
 {
     for (int k = 0; k < ringSpokeCount; ++k) {
         BitmapSprite& spoke = scene.ringSprites[k];
-        spoke.pivotX = spoke.width / 2 + scene.ringRadius;
-        spoke.pivotY = spoke.height / 2;
+        PlaceRingPivot(spoke, scene.ringRadius);
         int32_t x, y;
         RingSpokePlacement(k, scene.ringRadius, x, y);
         spoke.draw(frameDelta, x, y);
     }
-}
-
-} // namespace
-
-void RingSpokePlacement(int k, int32_t radius, int32_t& x, int32_t& y)
-{
-    const double radians = k * ringSpokeAngle * degreesToRadians;
-    x = pictureCentreX + static_cast<int32_t>(PortableCosine(radians) * radius);
-    y = pictureCentreY - radius / 8;
 }
 
 void UpdateSceneFrame()
@@ -68,8 +69,7 @@ void UpdateSceneFrame()
         MoveDrifters();
     }
 
-    for (int i = 0; i < drifterCount; ++i)
-        scene.drifterSprite.draw(frameDelta, scene.drifterX[i], scene.drifterY[i]);
-    scene.seaField.draw(seaAnchorX, seaAnchorY);
+    DrawDrifters();
+    DrawSea();
     DrawRing();
 }

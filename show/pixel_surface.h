@@ -69,6 +69,15 @@ template <int BytesPerPixel> inline void StorePixel(uint8_t* at, uint32_t value)
     }
 }
 
+// The packed value of bytesPerPixel (0 to 4) bytes stored at at, little-endian: what StorePixel stored.
+inline uint32_t LoadPixel(const uint8_t* at, uint32_t bytesPerPixel)
+{
+    uint32_t value = 0;
+    for (uint32_t b = 0; b < bytesPerPixel && b < 4; ++b)
+        value |= uint32_t(at[b]) << (8 * b);
+    return value;
+}
+
 // Runs body with std::integral_constant<int, bytesPerPixel> so that a drawing loop is compiled once per
 // pixel size instead of testing the format per pixel. Sizes other than 1 to 4 run nothing.
 template <typename Body> inline void WithPixelSize(uint32_t bytesPerPixel, Body&& body)

@@ -5,7 +5,10 @@
 
 #include "show/frame_clock.h"
 #include "show/images.h"
+#include "show/portable_math.h"
 #include "show/random.h"
+#include "show/screen_geometry.h"
+#include "show/units.h"
 
 namespace {
 
@@ -123,8 +126,7 @@ void SetupScene()
         spoke.shadingMode = shadingRadial;
         spoke.colourSpeed = ringColourSpeed;
         spoke.angularSpeed = ringAngularSpeed;
-        spoke.pivotX = spoke.width / 2 + scene.ringRadius;
-        spoke.pivotY = spoke.height / 2;
+        PlaceRingPivot(spoke, scene.ringRadius);
         spoke.angle = static_cast<float>(k * ringSpokeAngle);
         spoke.colourOffset = TruncatedLowByte(k * ringColourSpacing);
         spoke.colourPhase = spoke.colourOffset;
@@ -147,4 +149,17 @@ void SetupScene()
         scene.drifterX[i] = firstDrifterX + drifterSpacing * i;
         scene.drifterY[i] = NextRandom() & 0xFF;
     }
+}
+
+void PlaceRingPivot(BitmapSprite& spoke, int32_t radius)
+{
+    spoke.pivotX = spoke.width / 2 + radius;
+    spoke.pivotY = spoke.height / 2;
+}
+
+void RingSpokePlacement(int k, int32_t radius, int32_t& x, int32_t& y)
+{
+    const double radians = k * ringSpokeAngle * degreesToRadians;
+    x = screenGeometry.centreX() + static_cast<int32_t>(PortableCosine(radians) * radius);
+    y = screenGeometry.centreY() - radius / 8;
 }

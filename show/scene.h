@@ -35,6 +35,9 @@ extern Scene scene;
 // after the pixel format is set and the frame clock started.
 void SetupScene();
 
+// Puts a ring spoke's pivot radius pixels along its image's long axis from the image's centre.
+void PlaceRingPivot(BitmapSprite& spoke, int32_t radius);
+
 // Where ring spoke k's pivot is placed for a ring radius: sideways by cos(k * 20 degrees) * radius from the
 // picture's centre, and up by radius / 8 (both truncated toward zero).
 void RingSpokePlacement(int k, int32_t radius, int32_t& x, int32_t& y);
@@ -43,3 +46,8 @@ void RingSpokePlacement(int k, int32_t radius, int32_t& x, int32_t& y);
 // one slow step per tenth of a second (ring radius, sea phase, drifters), then the drifters, the sea and the
 // ring, bottom to top.
 void UpdateSceneFrame();
+
+// The three layers UpdateSceneFrame draws, in its order, each advancing its sprites by frameDelta.
+void DrawDrifters();
+void DrawSea();
+void DrawRing();

@@ -6,6 +6,10 @@
 struct ScreenGeometry {
     int32_t width;
     int32_t height;
+
+    // The picture's centre: the ring turns about it and the sea is centred under it.
+    constexpr int32_t centreX() const { return width / 2; }
+    constexpr int32_t centreY() const { return height / 2; }
 };
 
 // The show's picture is always 640x480, whatever mode the display runs in: the display set-up sizes the

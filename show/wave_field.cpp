@@ -6,11 +6,19 @@
 
 #include "show/pixel_surface.h"
 #include "show/portable_math.h"
+#include "show/screen_geometry.h"
 #include "show/units.h"
 
+namespace {
+
+constexpr int32_t seaHeight = 128;
+
+} // namespace
+
+// The sea spans the picture's width; its centre point is its middle.
 WaveField::WaveField()
-    : width(640), height(128), centreX(320), centreY(64), colourOffset(0), shadingMode(0), palette(), rowPhase(0),
-      rowDisplacement(), columnPhase(0), columnDisplacement()
+    : width(screenGeometry.width), height(seaHeight), centreX(screenGeometry.width / 2), centreY(seaHeight / 2),
+      colourOffset(0), shadingMode(0), palette(), rowPhase(0), rowDisplacement(), columnPhase(0), columnDisplacement()
 {
 }
 

@@ -5,7 +5,7 @@
 
 #include "show/screen_geometry.h"
 #include "tests/show/show_test_support.h"
-#include "tools/render/png_writer.h"
+#include "tools/render/frame_writer.h"
 
 namespace {
 

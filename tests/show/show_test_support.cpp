@@ -27,11 +27,7 @@ TestFrame::TestFrame(uint32_t newWidth, uint32_t newHeight, uint32_t newBytesPer
 
 uint32_t TestFrame::at(uint32_t x, uint32_t y) const
 {
-    const uint8_t* p = storage.data() + guardBytes + (std::size_t(y) * width + x) * bytesPerPixel;
-    uint32_t value = 0;
-    for (uint32_t b = 0; b < bytesPerPixel; ++b)
-        value |= uint32_t(p[b]) << (8 * b);
-    return value;
+    return LoadPixel(storage.data() + guardBytes + (std::size_t(y) * width + x) * bytesPerPixel, bytesPerPixel);
 }
 
 bool TestFrame::guardsIntact() const

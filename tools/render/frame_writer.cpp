@@ -1,11 +1,60 @@
-// Frames to PNG and raw files.
+// Frames to PNG and raw files, and their digests. PNG compression is stb_image_write's.
 #include "tools/render/frame_writer.h"
 
+#include <array>
 #include <cstdio>
 #include <vector>
 
+#include "show/pixel_surface.h"
 #include "show/screen_geometry.h"
-#include "tools/render/png_writer.h"
+
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#define STB_IMAGE_WRITE_STATIC
+#include <stb_image_write.h>
+
+namespace {
+
+constexpr std::array<uint32_t, 256> MakeCrcTable()
+{
+    std::array<uint32_t, 256> table{};
+    for (uint32_t n = 0; n < 256; ++n) {
+        uint32_t c = n;
+        for (int k = 0; k < 8; ++k)
+            c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+        table[n] = c;
+    }
+    return table;
+}
+
+constexpr std::array<uint32_t, 256> crcTable = MakeCrcTable();
+
+// PNG is given the colours as bytes: red, green, blue, pixel after pixel.
+static_assert(sizeof(Colour) == 3, "a Colour is three bytes without padding");
+
+} // namespace
+
+uint32_t Crc32(const uint8_t* data, std::size_t size, uint32_t crc)
+{
+    crc = ~crc;
+    for (std::size_t i = 0; i < size; ++i)
+        crc = crcTable[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
+    return ~crc;
+}
+
+bool WriteFile(const std::string& path, const void* data, std::size_t size)
+{
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    if (out == nullptr)
+        return false;
+    const bool written = std::fwrite(data, 1, size, out) == size;
+    return std::fclose(out) == 0 && written;
+}
+
+bool WritePng(const std::string& path, uint32_t width, uint32_t height, const Colour* colours)
+{
+    return stbi_write_png(path.c_str(), static_cast<int>(width), static_cast<int>(height), 3, colours,
+                          static_cast<int>(width * sizeof(Colour))) != 0;
+}
 
 std::string FrameFileName(uint32_t frameNumber, const char* extension)
 {
@@ -18,29 +67,17 @@ bool WriteFrame(const std::string& directory, uint32_t frameNumber, const PixelF
                 bool raw, std::string& message)
 {
     const std::size_t pixelCount = std::size_t(screenGeometry.width) * screenGeometry.height;
-    const std::size_t frameBytes = pixelCount * format.bytesPerPixel;
-    if (raw) {
-        const std::string path = directory + "/" + FrameFileName(frameNumber, "raw");
-        std::FILE* out = std::fopen(path.c_str(), "wb");
-        const bool written = out != nullptr && std::fwrite(frame, 1, frameBytes, out) == frameBytes;
-        if (out == nullptr || std::fclose(out) != 0 || !written) {
-            message = "cannot write " + path;
-            return false;
-        }
+    const std::string rawPath = directory + "/" + FrameFileName(frameNumber, "raw");
+    if (raw && !WriteFile(rawPath, frame, pixelCount * format.bytesPerPixel)) {
+        message = "cannot write " + rawPath;
+        return false;
     }
-    std::vector<uint8_t> rgb(pixelCount * 3);
-    for (std::size_t i = 0; i < pixelCount; ++i) {
-        uint32_t value = 0;
-        for (uint32_t b = 0; b < format.bytesPerPixel; ++b)
-            value |= uint32_t(frame[i * format.bytesPerPixel + b]) << (8 * b);
-        const Colour colour = format.unpack(value);
-        rgb[i * 3] = colour.red;
-        rgb[i * 3 + 1] = colour.green;
-        rgb[i * 3 + 2] = colour.blue;
-    }
-    const std::string path = directory + "/" + FrameFileName(frameNumber, "png");
-    if (!WritePng(path.c_str(), screenGeometry.width, screenGeometry.height, rgb.data())) {
-        message = "cannot write " + path;
+    std::vector<Colour> colours(pixelCount);
+    for (std::size_t i = 0; i < pixelCount; ++i)
+        colours[i] = format.unpack(LoadPixel(frame + i * format.bytesPerPixel, format.bytesPerPixel));
+    const std::string pngPath = directory + "/" + FrameFileName(frameNumber, "png");
+    if (!WritePng(pngPath, screenGeometry.width, screenGeometry.height, colours.data())) {
+        message = "cannot write " + pngPath;
         return false;
     }
     return true;

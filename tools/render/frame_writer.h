@@ -1,10 +1,23 @@
-// Turning the show's frames into files: the raw surface bytes, and PNG through the format's colours.
+// Turning the show's pictures into files: raw surface bytes, PNG through the format's colours, and the
+// CRC-32 digest of a frame.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
+#include "show/palette.h"
 #include "show/pixel_format.h"
+
+// The CRC-32 of PNG and zip (reflected polynomial 0xEDB88320), continued from crc.
+uint32_t Crc32(const uint8_t* data, std::size_t size, uint32_t crc = 0);
+
+// Writes size bytes to a new file at path. Returns false when the file cannot be written.
+bool WriteFile(const std::string& path, const void* data, std::size_t size);
+
+// Writes width x height colours, rows top to bottom, as an 8-bit RGB PNG. Returns false when the file cannot
+// be written.
+bool WritePng(const std::string& path, uint32_t width, uint32_t height, const Colour* colours);
 
 // Writes frame-NNNNN.png (and frame-NNNNN.raw when raw) of a 640x480 frame whose rows are packed without
 // padding. Returns false, with a message, when a file cannot be written.

@@ -15,7 +15,6 @@
 #include "show/screen_geometry.h"
 #include "show/show_host.h"
 #include "tools/render/frame_writer.h"
-#include "tools/render/png_writer.h"
 #include "tools/render/render_options.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include "show/pixel_format.h"
 #include "show/screen_geometry.h"
 #include "show/show_host.h"
-#include "tools/render/png_writer.h"
+#include "tools/render/frame_writer.h"
 
 namespace {
 
@@ -32,17 +32,13 @@ constexpr int stillHeight = 120;
 // picture's centre, reduced to 32x32 and 16x16, with black made transparent.
 constexpr uint32_t iconFrame = 1400;
 constexpr int iconCropSize = 224;
-constexpr int iconCropLeft = 320 - iconCropSize / 2;
-constexpr int iconCropTop = 240 - iconCropSize / 2;
+constexpr int iconCropLeft = screenGeometry.centreX() - iconCropSize / 2;
+constexpr int iconCropTop = screenGeometry.centreY() - iconCropSize / 2;
 
 constexpr int32_t pixelsPerMetre = 2834; // 72 dots per inch
 
-struct Rgb {
-    uint8_t red, green, blue;
-};
-
-using PaletteTable = std::vector<Rgb>;
-using Picture = std::vector<Rgb>; // rows top to bottom
+using PaletteTable = std::vector<Colour>;
+using Picture = std::vector<Colour>; // rows top to bottom
 
 // The show played once from its start, as the saver plays it on an 8-bit display, keeping the frames of
 // the two moments as colour-cube colours (640x480, rows top to bottom). The scene is built once per
@@ -55,14 +51,12 @@ struct Moments {
 Picture FrameColours(const std::vector<uint8_t>& frame)
 {
     Picture picture(frame.size());
-    for (std::size_t i = 0; i < frame.size(); ++i) {
-        const Colour colour = colourCubeFormat.unpack(frame[i]);
-        picture[i] = {colour.red, colour.green, colour.blue};
-    }
+    for (std::size_t i = 0; i < frame.size(); ++i)
+        picture[i] = colourCubeFormat.unpack(frame[i]);
     return picture;
 }
 
-Moments PlayShow()
+Moments CaptureMoments()
 {
     std::vector<uint8_t> frame(std::size_t(screenGeometry.width) * screenGeometry.height);
     const int32_t pitch = screenGeometry.width;
@@ -91,7 +85,7 @@ Picture ReduceStill(const Picture& frame)
             uint32_t red = 0, green = 0, blue = 0;
             for (int dy = 0; dy < block; ++dy)
                 for (int dx = 0; dx < block; ++dx) {
-                    const Rgb& pixel = frame[std::size_t(y * block + dy) * screenGeometry.width + x * block + dx];
+                    const Colour& pixel = frame[std::size_t(y * block + dy) * screenGeometry.width + x * block + dx];
                     red += pixel.red;
                     green += pixel.green;
                     blue += pixel.blue;
@@ -115,8 +109,8 @@ Picture ReduceIcon(const Picture& frame, int size)
             uint32_t red = 0, green = 0, blue = 0, lit = 0;
             for (int dy = 0; dy < block; ++dy)
                 for (int dx = 0; dx < block; ++dx) {
-                    const Rgb& pixel = frame[std::size_t(iconCropTop + y * block + dy) * screenGeometry.width +
-                                             iconCropLeft + x * block + dx];
+                    const Colour& pixel = frame[std::size_t(iconCropTop + y * block + dy) * screenGeometry.width +
+                                                iconCropLeft + x * block + dx];
                     if (pixel.red == 0 && pixel.green == 0 && pixel.blue == 0)
                         continue;
                     red += pixel.red;
@@ -137,8 +131,7 @@ PaletteTable ColourCube()
 {
     PaletteTable palette(256);
     for (uint32_t i = 0; i < 256; ++i) {
-        const Colour colour = colourCubeFormat.unpack(i);
-        palette[i] = {colour.red, colour.green, colour.blue};
+        palette[i] = colourCubeFormat.unpack(i);
     }
     return palette;
 }
@@ -152,7 +145,7 @@ PaletteTable SixteenColours()
 }
 
 // The palette entry nearest to a colour in plain RGB distance; the first of equally near entries.
-uint8_t NearestIndex(const PaletteTable& palette, Rgb colour)
+uint8_t NearestIndex(const PaletteTable& palette, Colour colour)
 {
     uint32_t best = 0;
     uint32_t bestDistance = UINT32_MAX;
@@ -209,7 +202,7 @@ void PutInfoHeader(std::vector<uint8_t>& out, int width, int height, int bitsPer
     Put32(out, uint32_t(resolution));
     Put32(out, uint32_t(palette.size()));
     Put32(out, uint32_t(palette.size()));
-    for (const Rgb& colour : palette) {
+    for (const Colour& colour : palette) {
         out.push_back(colour.blue);
         out.push_back(colour.green);
         out.push_back(colour.red);
@@ -303,31 +296,25 @@ std::vector<uint8_t> MakeIconFile(const Picture& frame)
     return out;
 }
 
-bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes)
+bool CannotWrite(const std::string& path)
 {
-    std::FILE* out = std::fopen(path.c_str(), "wb");
-    const bool written = out != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
-    if (out == nullptr || std::fclose(out) != 0 || !written) {
-        std::fprintf(stderr, "orvelle-make-resources: cannot write %s\n", path.c_str());
-        return false;
-    }
-    return true;
+    std::fprintf(stderr, "orvelle-make-resources: cannot write %s\n", path.c_str());
+    return false;
+}
+
+bool WriteResource(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    return WriteFile(path, bytes.data(), bytes.size()) || CannotWrite(path);
 }
 
 // A PNG view of a picture, enlarged by an integer factor, for looking at the artwork.
 bool WriteView(const std::string& path, const Picture& picture, int width, int height, int factor)
 {
-    std::vector<uint8_t> rgb;
+    Picture enlarged;
     for (int y = 0; y < height * factor; ++y)
-        for (int x = 0; x < width * factor; ++x) {
-            const Rgb& pixel = picture[std::size_t(y / factor) * width + x / factor];
-            rgb.insert(rgb.end(), {pixel.red, pixel.green, pixel.blue});
-        }
-    if (!WritePng(path.c_str(), uint32_t(width * factor), uint32_t(height * factor), rgb.data())) {
-        std::fprintf(stderr, "orvelle-make-resources: cannot write %s\n", path.c_str());
-        return false;
-    }
-    return true;
+        for (int x = 0; x < width * factor; ++x)
+            enlarged.push_back(picture[std::size_t(y / factor) * width + x / factor]);
+    return WritePng(path, uint32_t(width * factor), uint32_t(height * factor), enlarged.data()) || CannotWrite(path);
 }
 
 // Views of the still and the three icon images in their stored colours (icons on grey where transparent).
@@ -335,7 +322,7 @@ bool WriteViews(const std::string& directory, const Moments& moments)
 {
     const PaletteTable cube = ColourCube();
     Picture still = ReduceStill(moments.still);
-    for (Rgb& pixel : still)
+    for (Colour& pixel : still)
         pixel = cube[NearestIndex(cube, pixel)];
     if (!WriteView(directory + "/show_still.png", still, stillWidth, stillHeight, 2))
         return false;
@@ -344,9 +331,9 @@ bool WriteViews(const std::string& directory, const Moments& moments)
     for (int i = 0; i < 3; ++i) {
         const PaletteTable palette = bits[i] == 4 ? SixteenColours() : cube;
         Picture icon = ReduceIcon(moments.icon, sizes[i]);
-        for (Rgb& pixel : icon) {
+        for (Colour& pixel : icon) {
             const uint8_t index = NearestIndex(palette, pixel);
-            pixel = index == 0 ? Rgb{96, 96, 96} : palette[index];
+            pixel = index == 0 ? Colour{96, 96, 96} : palette[index];
         }
         const std::string name = directory + "/icon-" + std::to_string(i + 1) + ".png";
         if (!WriteView(name, icon, sizes[i], sizes[i], 256 / sizes[i]))
@@ -365,9 +352,9 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::string directory = argv[1];
-    const Moments moments = PlayShow();
-    if (!WriteFile(directory + "/show_still.bmp", MakeStillFile(moments.still)) ||
-        !WriteFile(directory + "/orvelle.ico", MakeIconFile(moments.icon)))
+    const Moments moments = CaptureMoments();
+    if (!WriteResource(directory + "/show_still.bmp", MakeStillFile(moments.still)) ||
+        !WriteResource(directory + "/orvelle.ico", MakeIconFile(moments.icon)))
         return 1;
     if (views && !WriteViews(directory, moments))
         return 1;
