@@ -9,7 +9,8 @@ DisplayDevice displayDevice;
 
 namespace {
 
-// Gives up the set-up: the device object goes, and everything made from it with it.
+// The set-up's failure step, as each of its steps names it: the device object goes, and everything made
+// from it with it.
 void GiveUp()
 {
     ReleaseDisplayDevice();
@@ -19,10 +20,16 @@ void GiveUp()
 
 void ReleaseDisplayDevice()
 {
-    if (displayDevice.directDraw != nullptr) {
-        displayDevice.directDraw->Release();
-        displayDevice.directDraw = nullptr;
-    }
+    DisplayDevice& device = displayDevice;
+    if (device.directDraw == nullptr)
+        return;
+    device.directDraw->Release();
+    // The surfaces, the palette and the clipper went with the device object: nothing may point at them.
+    device.directDraw = nullptr;
+    device.primarySurface = nullptr;
+    device.offscreenSurface = nullptr;
+    device.clipper = nullptr;
+    device.displayPalette = nullptr;
 }
 
 void SetupDisplayDevice()

@@ -25,5 +25,6 @@ extern DisplayDevice displayDevice;
 // directDraw is set exactly when every step succeeded. Does nothing while a device exists.
 void SetupDisplayDevice();
 
-// Releases the device and, with it, every surface, palette and clipper made from it.
+// Releases the device and, with it, every surface, palette and clipper made from it; all five pointers are
+// left null.
 void ReleaseDisplayDevice();

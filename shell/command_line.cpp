@@ -21,29 +21,29 @@ const char* SkipProgramName(const char* commandLine, NextCharacterFunction next)
         do {
             p = next(p);
         } while (*p != '\0' && *p != '"');
-        if (*p == '"') {
+        if (*p == '"')
             ++p;
-        }
     } else if (static_cast<uint8_t>(*p) > 0x20) {
-        while (static_cast<uint8_t>(*p) > 0x20) {
+        while (static_cast<uint8_t>(*p) > 0x20)
             p = next(p);
-        }
     }
     // Bytes 0x01 to 0x20 are blanks.
-    while (*p != '\0' && static_cast<uint8_t>(*p) <= 0x20) {
+    while (*p != '\0' && static_cast<uint8_t>(*p) <= 0x20)
         p = next(p);
-    }
     return p;
 }
 
+namespace {
+
 // Steps over the spaces (0x20 only) between a switch letter and its number.
-static const char* SkipSpaces(const char* text)
+const char* SkipSpaces(const char* text)
 {
-    while (*text == ' ') {
+    while (*text == ' ')
         ++text;
-    }
     return text;
 }
+
+} // namespace
 
 SaverSwitch ReadSaverSwitch(const char* arguments, int32_t win9x)
 {
@@ -64,15 +64,13 @@ SaverSwitch ReadSaverSwitch(const char* arguments, int32_t win9x)
         case 'C':
         case 'c':
             ++cursor;
-            if (*cursor == ':') {
+            if (*cursor == ':')
                 return {SaverMode::configure, ParseDecimal(cursor + 1)};
-            }
             return {SaverMode::configure, 0};
         case 'A':
         case 'a':
-            if (win9x == 1) {
+            if (win9x != 0)
                 return {SaverMode::changePassword, ParseDecimal(SkipSpaces(cursor + 1))};
-            }
             return {SaverMode::refused, 0};
         default: return {SaverMode::refused, 0};
         }

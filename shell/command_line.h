@@ -28,5 +28,5 @@ uint32_t ParseDecimal(const char* text);
 // Skips the program name, quoted or not, and the blanks after it; returns the start of the argument text.
 const char* SkipProgramName(const char* commandLine, NextCharacterFunction next);
 
-// Interprets the argument text. win9x is 1 on Windows 95/98/Me, where the password switch is accepted.
+// Interprets the argument text. win9x is set on Windows 95/98/Me, where the password switch is accepted.
 SaverSwitch ReadSaverSwitch(const char* arguments, int32_t win9x);

@@ -10,23 +10,24 @@
 
 static_assert(sizeof(OSVERSIONINFOA) == 148, "GetVersionExA is given the 148-byte OSVERSIONINFOA");
 
-static HWND WindowFromNumber(uint32_t number)
+namespace {
+
+HWND WindowFromNumber(uint32_t number)
 {
     return reinterpret_cast<HWND>(static_cast<uintptr_t>(number));
 }
 
 // A handle that is missing, zero or no longer a window is replaced by the foreground window.
-static HWND WindowOrForeground(uint32_t number)
+HWND WindowOrForeground(uint32_t number)
 {
     HWND window = WindowFromNumber(number);
-    if (window == nullptr || !IsWindow(window)) {
+    if (window == nullptr || !IsWindow(window))
         window = GetForegroundWindow();
-    }
     return window;
 }
 
 // Interprets the argument text and runs the mode; runs inside the fault guard.
-static int32_t RunSaverSwitch(const void* arguments)
+int32_t RunSaverSwitch(const void* arguments)
 {
     SaverSwitch request = ReadSaverSwitch(static_cast<const char*>(arguments), isWin9x);
     switch (request.mode) {
@@ -34,9 +35,8 @@ static int32_t RunSaverSwitch(const void* arguments)
     case SaverMode::fullScreen: return RunSaverWindow(nullptr);
     case SaverMode::preview: {
         HWND parent = WindowFromNumber(request.window);
-        if (parent == nullptr || !IsWindow(parent)) {
+        if (parent == nullptr || !IsWindow(parent))
             return -1;
-        }
         return RunSaverWindow(parent);
     }
     case SaverMode::configure: return ShowAboutDialog(WindowOrForeground(request.window));
@@ -45,6 +45,8 @@ static int32_t RunSaverSwitch(const void* arguments)
     }
     return -1;
 }
+
+} // namespace
 
 int32_t DispatchCommandLine(HINSTANCE instance, const char* arguments)
 {

@@ -4,19 +4,23 @@
 #include "shell/command_line.h"
 #include "shell/dispatch_command_line.h"
 
-static const char* NextCharacter(const char* text)
+namespace {
+
+const char* NextCharacter(const char* text)
 {
     return CharNextA(text);
 }
 
 // Ends the process with the mode's result; the runtime's exit processing (static destructors, functions
 // queued to run at exit) does not run.
-[[noreturn]] static void SaverEntry()
+[[noreturn]] void SaverEntry()
 {
     const char* arguments = SkipProgramName(GetCommandLineA(), NextCharacter);
     int32_t result = DispatchCommandLine(GetModuleHandleA(nullptr), arguments);
     ExitProcess(static_cast<UINT>(result));
 }
+
+} // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR commandLine, int showCommand)
 {

@@ -131,7 +131,7 @@ int32_t RunSaverWindow(HWND parent)
         }
         LoadPasswordSettings();
     }
-    autoPlayMessage = isWin9x == 1 ? RegisterWindowMessageA(autoPlayMessageName) : 0;
+    autoPlayMessage = isWin9x != 0 ? RegisterWindowMessageA(autoPlayMessageName) : 0;
 
     // A run whose window cannot be made ends with -1, like the other failures of the saver.
     WPARAM exitCode = static_cast<WPARAM>(-1);
@@ -235,13 +235,13 @@ LRESULT DefaultSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam
             return 0;
         }
         if (message == WM_CLOSE) {
-            if (isWin9x == 1 && TryVerifyPassword(window) == 0) {
+            if (isWin9x != 0 && TryVerifyPassword(window) == 0) {
                 // Refused: measure mouse travel from here, so the same position does not close at once.
                 GetCursorPos(&lastCursor);
                 return 0;
             }
         } else if (message == SaverVerifyMessage) {
-            if (isWin9x == 1)
+            if (isWin9x != 0)
                 return verifyPassword != nullptr ? verifyPassword(window) : 1;
         } else if (inVerification == 0) {
             LRESULT result;

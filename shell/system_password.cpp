@@ -21,9 +21,8 @@ template <typename Function> Function ProcedureAs(FARPROC procedure)
 
 void SetSaverRunning(BOOL running)
 {
-    if (isWin9x != 1) {
+    if (isWin9x == 0)
         return;
-    }
     // Receives the previous state, which nobody needs; 0 as the last argument keeps the user profile as it is.
     UINT previousState = 0;
     SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, static_cast<UINT>(running), &previousState, 0);
@@ -31,9 +30,8 @@ void SetSaverRunning(BOOL running)
 
 void UnloadPasswordLibrary()
 {
-    if (isWin9x == 0 || passwordLibrary == nullptr) {
+    if (isWin9x == 0 || passwordLibrary == nullptr)
         return;
-    }
     FreeLibrary(passwordLibrary);
     passwordLibrary = nullptr;
     if (verifyPassword != nullptr) {
@@ -44,16 +42,13 @@ void UnloadPasswordLibrary()
 
 void LoadPasswordSettings()
 {
-    if (isWin9x == 0) {
+    if (isWin9x == 0)
         return;
-    }
-    if (passwordLibrary != nullptr) {
+    if (passwordLibrary != nullptr)
         UnloadPasswordLibrary();
-    }
     HKEY desktopKey = nullptr;
-    if (RegOpenKeyA(HKEY_CURRENT_USER, "Control Panel\\Desktop", &desktopKey) != ERROR_SUCCESS) {
+    if (RegOpenKeyA(HKEY_CURRENT_USER, "Control Panel\\Desktop", &desktopKey) != ERROR_SUCCESS)
         return;
-    }
     // The value's type is not asked for: a REG_DWORD and up to four REG_BINARY bytes both land in the low bytes
     // of the zeroed number, and a longer value makes the query fail, which leaves the password off.
     DWORD usePassword = 0;
@@ -65,11 +60,10 @@ void LoadPasswordSettings()
         if (passwordLibrary != nullptr) {
             verifyPassword =
                 ProcedureAs<VerifyScreenSavePwdFunction>(GetProcAddress(passwordLibrary, "VerifyScreenSavePwd"));
-            if (verifyPassword != nullptr) {
+            if (verifyPassword != nullptr)
                 SetSaverRunning(TRUE);
-            } else {
+            else
                 UnloadPasswordLibrary();
-            }
         }
     }
     RegCloseKey(desktopKey);
@@ -78,13 +72,11 @@ void LoadPasswordSettings()
 void ChangeSystemPassword(HWND window)
 {
     HMODULE mprLibrary = LoadLibraryA("MPR.DLL");
-    if (mprLibrary == nullptr) {
+    if (mprLibrary == nullptr)
         return;
-    }
     PwdChangePasswordFunction changePassword =
         ProcedureAs<PwdChangePasswordFunction>(GetProcAddress(mprLibrary, "PwdChangePasswordA"));
-    if (changePassword != nullptr) {
+    if (changePassword != nullptr)
         changePassword("SCRSAVE", window, 0, 0);
-    }
     FreeLibrary(mprLibrary);
 }

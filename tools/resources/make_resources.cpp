@@ -130,9 +130,8 @@ Picture ReduceIcon(const Picture& frame, int size)
 PaletteTable ColourCube()
 {
     PaletteTable palette(256);
-    for (uint32_t i = 0; i < 256; ++i) {
+    for (uint32_t i = 0; i < 256; ++i)
         palette[i] = colourCubeFormat.unpack(i);
-    }
     return palette;
 }
 

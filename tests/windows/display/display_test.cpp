@@ -1,5 +1,5 @@
-// Tests of the display host's pure parts: where the picture goes, the frame request's one-at-a-time rule and
-// the pacing of requests.
+// Tests of the display host's parts that need no screen: where the picture goes, the device's release, the
+// frame request's one-at-a-time rule and the pacing of requests.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -37,6 +37,37 @@ TEST(CentrePicture, PlacesThePictureOneToOne)
         EXPECT_TRUE(EqualRect(&dest, &c.dest)) << c.width << "x" << c.height << ": dest " << dest.left << ","
                                                << dest.top << "," << dest.right << "," << dest.bottom;
     }
+}
+
+TEST(ReleaseDisplayDevice, LeavesNoReleasedObjectBehind)
+{
+    DisplayDevice& device = displayDevice;
+    if (DirectDrawCreate(nullptr, &device.directDraw, nullptr) != DD_OK)
+        GTEST_SKIP() << "DirectDraw cannot be created here, so there is no device to release";
+    // Normal co-operation and no window: objects like the set-up's, without taking the screen.
+    ASSERT_EQ(device.directDraw->SetCooperativeLevel(nullptr, DDSCL_NORMAL), DD_OK);
+    DDSURFACEDESC primary = {};
+    primary.dwSize = sizeof primary;
+    primary.dwFlags = DDSD_CAPS;
+    primary.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
+    DDSURFACEDESC offscreen = {};
+    offscreen.dwSize = sizeof offscreen;
+    offscreen.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH;
+    offscreen.dwWidth = 640;
+    offscreen.dwHeight = 480;
+    offscreen.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
+    ASSERT_EQ(device.directDraw->CreateSurface(&primary, &device.primarySurface, nullptr), DD_OK);
+    ASSERT_EQ(device.directDraw->CreateSurface(&offscreen, &device.offscreenSurface, nullptr), DD_OK);
+    ASSERT_EQ(device.directDraw->CreateClipper(0, &device.clipper, nullptr), DD_OK);
+    ASSERT_EQ(device.directDraw->CreatePalette(DDPCAPS_8BIT, device.paletteEntries, &device.displayPalette, nullptr),
+              DD_OK);
+
+    ReleaseDisplayDevice();
+    EXPECT_EQ(device.directDraw, nullptr);
+    EXPECT_EQ(device.primarySurface, nullptr) << "the surfaces went with the device";
+    EXPECT_EQ(device.offscreenSurface, nullptr);
+    EXPECT_EQ(device.clipper, nullptr);
+    EXPECT_EQ(device.displayPalette, nullptr);
 }
 
 int CountQueued(HWND window, UINT message)
