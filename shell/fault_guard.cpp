@@ -12,6 +12,26 @@
 // the unwinding flag) and resumes at the guard's landing point with the fault's code.
 #include "shell/fault_guard.h"
 
+namespace {
+
+// Asks the system's filter about a fault raised inside the guard. Returns true when the guard is to end the
+// function; otherwise disposition is the handler's answer: search on (an unwind also passes through the
+// guard this way) or resume at the fault.
+bool FilterTakesFault(EXCEPTION_RECORD* exception, CONTEXT* context, EXCEPTION_DISPOSITION& disposition)
+{
+    disposition = ExceptionContinueSearch;
+    // Unwinding passes through the guard without stopping.
+    if ((exception->ExceptionFlags & (EXCEPTION_UNWINDING | EXCEPTION_EXIT_UNWIND)) != 0)
+        return false;
+    EXCEPTION_POINTERS pointers = {exception, context};
+    const LONG choice = UnhandledExceptionFilter(&pointers);
+    if (choice < 0)
+        disposition = ExceptionContinueExecution;
+    return choice > 0;
+}
+
+} // namespace
+
 #if defined(__i386__)
 
 namespace {
@@ -64,18 +84,9 @@ extern "C" EXCEPTION_DISPOSITION __cdecl FaultGuardHandler(EXCEPTION_RECORD* exc
                                                            CONTEXT* context, void* dispatcherContext)
 {
     (void)dispatcherContext;
-    // Unwinding passes through the guard without stopping.
-    if ((exception->ExceptionFlags & (EXCEPTION_UNWINDING | EXCEPTION_EXIT_UNWIND)) != 0) {
-        return ExceptionContinueSearch;
-    }
-    EXCEPTION_POINTERS pointers = {exception, context};
-    LONG choice = UnhandledExceptionFilter(&pointers);
-    if (choice < 0) {
-        return ExceptionContinueExecution;
-    }
-    if (choice == 0) {
-        return ExceptionContinueSearch;
-    }
+    EXCEPTION_DISPOSITION disposition;
+    if (!FilterTakesFault(exception, context, disposition))
+        return disposition;
     FaultGuardRecord* record = static_cast<FaultGuardRecord*>(establisherFrame);
     record->faultCode = exception->ExceptionCode;
     UnwindAbove(record, exception);
@@ -146,18 +157,9 @@ constexpr uint64_t faultLanded = uint64_t{1} << 32;
 extern "C" EXCEPTION_DISPOSITION FaultGuardHandler(EXCEPTION_RECORD* exception, void* establisherFrame,
                                                    CONTEXT* context, DISPATCHER_CONTEXT* dispatcher)
 {
-    // Unwinding passes through the guard without stopping.
-    if ((exception->ExceptionFlags & (EXCEPTION_UNWINDING | EXCEPTION_EXIT_UNWIND)) != 0) {
-        return ExceptionContinueSearch;
-    }
-    EXCEPTION_POINTERS pointers = {exception, context};
-    LONG choice = UnhandledExceptionFilter(&pointers);
-    if (choice < 0) {
-        return ExceptionContinueExecution;
-    }
-    if (choice == 0) {
-        return ExceptionContinueSearch;
-    }
+    EXCEPTION_DISPOSITION disposition;
+    if (!FilterTakesFault(exception, context, disposition))
+        return disposition;
     RtlUnwindEx(establisherFrame, GuardedCallLanding, exception,
                 reinterpret_cast<void*>(faultLanded | exception->ExceptionCode), dispatcher->ContextRecord,
                 dispatcher->HistoryTable);
