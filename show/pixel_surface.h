@@ -42,13 +42,17 @@ struct PixelSurface : PixelFormat {
 // The process's one surface.
 extern PixelSurface pixelSurface;
 
-// A palette's 256 colours packed for a surface's format: done once per draw, not once per pixel.
+// A palette's colours packed for a surface's format: done once per draw, not once per pixel. Entry e packs
+// palette entry (first + e) mod 256; only the count entries a draw can reach are packed, the rest left unset.
 using PackedPalette = std::array<uint32_t, 256>;
-inline PackedPalette PackPalette(const PixelFormat& format, const Palette& palette)
+inline PackedPalette PackPalette(const PixelFormat& format, const Palette& palette, uint32_t first = 0,
+                                 uint32_t count = 256)
 {
     PackedPalette packed;
-    for (std::size_t e = 0; e < packed.size(); ++e)
-        packed[e] = format.pack(palette[e].red, palette[e].green, palette[e].blue);
+    for (uint32_t e = 0; e < count && e < packed.size(); ++e) {
+        const Colour& colour = palette[(first + e) & 0xFF];
+        packed[e] = format.pack(colour.red, colour.green, colour.blue);
+    }
     return packed;
 }
 

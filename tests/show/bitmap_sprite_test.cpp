@@ -7,7 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include "show/images.h"
+#include "show/portable_math.h"
 #include "show/random.h"
+#include "show/units.h"
 #include "tests/show/show_test_support.h"
 
 namespace {
@@ -28,6 +31,41 @@ BitmapSprite MakeSprite(const TestImage& image)
     for (int e = 0; e < 256; ++e)
         sprite.palette[e] = {uint8_t(e), 0, 0}; // red carries the palette index through the 8-8-8 format
     return sprite;
+}
+
+// The straightforward definition of the draw: advance the colour phase and the angle, then every set bit,
+// last byte first and within a byte rightmost pixel first, through the plot, with its shading term and its
+// turned position computed afresh. The sprite's own draw must leave exactly the same picture.
+void ReferenceDraw(BitmapSprite& sprite, float frameDelta, int32_t x, int32_t y)
+{
+    const double phase = double(sprite.colourPhase) + double(frameDelta) * double(sprite.colourSpeed);
+    sprite.colourPhase = float(phase);
+    sprite.colourOffset = uint8_t(int64_t(phase));
+    sprite.angle = float(double(sprite.angle) + double(frameDelta) * double(sprite.angularSpeed));
+    if (sprite.angle > 360.0)
+        sprite.angle = float(sprite.angle - 360.0);
+    if (sprite.angle < 0.0)
+        sprite.angle = float(sprite.angle + 360.0);
+    const double s = float(PortableSine(sprite.angle * degreesToRadians));
+    const double c = float(PortableCosine(sprite.angle * degreesToRadians));
+    for (int32_t n = sprite.imageSize - 1; n >= 0; --n) {
+        const int32_t ry = n / sprite.bytesPerRow - sprite.pivotY;
+        for (int k = 7; k >= 0; --k) {
+            if ((sprite.image[n] & (0x80 >> k)) == 0)
+                continue;
+            const int32_t rx = 8 * (n % sprite.bytesPerRow) + k - sprite.pivotX;
+            uint32_t term = 0;
+            if (sprite.shadingMode == shadingHorizontal)
+                term = uint32_t(std::abs(rx));
+            else if (sprite.shadingMode == shadingVertical)
+                term = uint32_t(std::abs(ry));
+            else if (sprite.shadingMode == shadingRadial)
+                term = uint32_t(std::sqrt(double(rx) * rx + double(ry) * ry));
+            const Colour colour = sprite.palette[(sprite.colourOffset + term) & 0xFF];
+            pixelSurface.plot(x + int32_t(rx * c - ry * s), y + int32_t(rx * s + ry * c), colour.red, colour.green,
+                              colour.blue);
+        }
+    }
 }
 
 // The places in frame with a non-zero pixel, as (x, y, value).
@@ -292,6 +330,92 @@ TEST(BitmapSprite, ClippedAndUnclippedDrawsAgree)
             for (uint32_t x = 0; x < small.width; ++x)
                 ASSERT_EQ(small.at(x, y), large.at(x + 40, y + 42)) << "angle " << angle << " at " << x << "," << y;
         EXPECT_TRUE(small.guardsIntact());
+    }
+}
+
+TEST(BitmapSprite, DrawEqualsPlottingEveryPixelInOrder)
+{
+    // Pixels 255 and 256 columns either side of the pivot, in rows 0 and 1: the radial shading's table ends at
+    // a distance of 255.
+    std::array<uint8_t, 65 * 2 + 1> farPixels{};
+    for (int row = 0; row < 2; ++row)
+        for (int column : {4, 5, 515, 516})
+            farPixels[row * 65 + column / 8] |= uint8_t(0x80 >> (column % 8));
+    TestImage patterned{};
+    for (std::size_t i = 0; i + 1 < patterned.bytes.size(); ++i)
+        patterned.bytes[i] = uint8_t(0x5B * (i + 1)) | 0x81;
+    TestImage solid{};
+    solid.bytes.fill(0xFF);
+
+    struct Image {
+        const uint8_t* bytes;
+        int32_t width, height, size;
+    };
+    const Image ring{ringImage.data(), ringImageWidth, ringImageHeight, int32_t(ringImage.size())};
+    const Image star{drifterImage.data(), drifterImageWidth, drifterImageHeight, int32_t(drifterImage.size())};
+    const Image far{farPixels.data(), 520, 2, int32_t(farPixels.size())};
+    const Image pattern{patterned.bytes.data(), 24, 24, int32_t(patterned.bytes.size())};
+    const Image square{solid.bytes.data(), 24, 24, int32_t(solid.bytes.size())};
+    struct Case {
+        const char* what;
+        Image image;
+        int32_t pivotShift; // added to the pivot's column, as the ring's radius does
+        uint8_t mode;
+        float angle, colourPhase, colourSpeed;
+        uint32_t frameWidth, frameHeight, clipWidth; // rows stay frameWidth pixels apart
+        int32_t x, y;
+    };
+    const Case cases[] = {
+        {"ring spoke inside the frame", ring, -40, shadingRadial, 20.0f, 14.0f, 64.0f, 640, 480, 640, 307, 245},
+        {"ring spoke breathed out, over the right edge", ring, 120, shadingRadial, 3.5f, 200.0f, 64.0f, 640, 480, 640,
+         440, 225},
+        {"ring spoke over the top left corner", ring, -120, shadingRadial, 131.0f, 99.0f, 64.0f, 640, 480, 640, 30, 20},
+        {"ring spoke, flat", ring, 7, shadingFlat, 61.0f, 3.0f, 64.0f, 640, 480, 640, 320, 240},
+        {"ring spoke, across", ring, 7, shadingHorizontal, 250.0f, 3.0f, 64.0f, 640, 480, 640, 320, 240},
+        {"ring spoke, down", ring, 7, shadingVertical, 300.0f, 3.0f, 64.0f, 640, 480, 640, 320, 240},
+        {"ring spoke, clip narrower than the pitch", ring, 0, shadingRadial, 70.0f, 0.0f, 64.0f, 640, 480, 401, 320,
+         240},
+        {"ring spoke, rows too far apart for 16 bits", ring, 0, shadingRadial, 10.0f, 0.0f, 64.0f, 33000, 300, 640, 320,
+         150},
+        {"star", star, 0, shadingRadial, 0.0f, 0.0f, 0.0f, 64, 64, 64, 30, 30},
+        {"fits across, hangs over the bottom of a wide frame", square, 0, shadingRadial, 30.0f, 0.0f, 0.0f, 120, 40,
+         120, 60, 30},
+        {"fits down, hangs over the right of a tall frame", pattern, 0, shadingHorizontal, 30.0f, 0.0f, 0.0f, 40, 120,
+         40, 30, 60},
+        {"radial pixels 255 and 256 columns from the pivot", far, 0, shadingRadial, 0.0f, 0.0f, 0.0f, 600, 600, 600,
+         300, 300},
+        {"colour phase just below 256, a tiny step", pattern, 0, shadingFlat, 0.0f, 255.99998f, 1.0e-5f, 64, 64, 64, 30,
+         30},
+    };
+    // Masks by pixel size; the wide formats keep every bit of the palette.
+    const uint32_t masks[5][3] = {
+        {}, {0xE0, 0x1C, 0x03}, {0xF800, 0x07E0, 0x1F}, {0xFF0000, 0xFF00, 0xFF}, {0xFF0000, 0xFF00, 0xFF}};
+    for (const Case& c : cases) {
+        // Also turned a quarter (the cosine is a few billionths) and by an angle on no axis.
+        for (float turn : {0.0f, 90.0f, 201.3f}) {
+            for (uint32_t size = 1; size <= 4; ++size) {
+                BitmapSprite sprite(c.image.width, c.image.height, c.image.size, c.image.bytes);
+                for (int e = 0; e < 256; ++e)
+                    sprite.palette[e] = {uint8_t(e), uint8_t(e * 37), uint8_t(e * 101)};
+                sprite.pivotX += c.pivotShift;
+                sprite.shadingMode = c.mode;
+                sprite.angle = c.angle + turn;
+                sprite.colourPhase = c.colourPhase;
+                sprite.colourSpeed = c.colourSpeed;
+                BitmapSprite reference = sprite;
+                TestFrame expected(c.frameWidth, c.frameHeight, size), actual(c.frameWidth, c.frameHeight, size);
+                expected.attach(masks[size][0], masks[size][1], masks[size][2]);
+                pixelSurface.clipWidth = c.clipWidth;
+                ReferenceDraw(reference, 1.0f, c.x, c.y);
+                actual.attach(masks[size][0], masks[size][1], masks[size][2]);
+                pixelSurface.clipWidth = c.clipWidth;
+                sprite.draw(1.0f, c.x, c.y);
+                EXPECT_TRUE(actual.storage == expected.storage)
+                    << c.what << ", turned " << turn << ", " << size << " bytes per pixel";
+                EXPECT_EQ(sprite.colourOffset, reference.colourOffset) << c.what;
+                EXPECT_EQ(sprite.angle, reference.angle) << c.what;
+            }
+        }
     }
 }
 

@@ -2,6 +2,8 @@
 // format, the colour cube, clipping and stores.
 #include "show/pixel_surface.h"
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "tests/show/show_test_support.h"
@@ -153,13 +155,32 @@ TEST(PixelSurface, StoresNothingWithoutAUsableFormat)
 
 TEST(PixelSurface, FillCoversExactlyTheClipArea)
 {
-    TestFrame frame(7, 3, 3);
-    frame.attach(0xFF0000, 0xFF00, 0xFF);
-    pixelSurface.fill(0x123456);
-    for (uint32_t y = 0; y < 3; ++y)
-        for (uint32_t x = 0; x < 7; ++x)
-            EXPECT_EQ(frame.at(x, y), 0x123456u);
-    EXPECT_TRUE(frame.guardsIntact());
+    // The fill's shortcuts (one memset over the whole surface when its rows follow each other without a gap,
+    // else the first row copied to the others) must store exactly what storing the value pixel by pixel stores,
+    // and leave the bytes between the clip width and the pitch alone.
+    struct Case {
+        uint32_t bytesPerPixel, frameWidth, clipWidth, value;
+    };
+    const Case cases[] = {
+        {3, 7, 7, 0x123456}, {1, 9, 9, 0x00},   {4, 9, 9, 0x00},       {3, 9, 9, 0x777777}, // rows back to back
+        {4, 9, 6, 0x00},     {1, 9, 5, 0x00},   {2, 9, 6, 0x0000},     {3, 9, 8, 0x565656}, // pitch wider than rows
+        {1, 9, 5, 0xAB},     {2, 9, 6, 0x1234}, {4, 9, 7, 0x00FF00FF},
+    };
+    for (const Case& c : cases) {
+        TestFrame expected(c.frameWidth, 3, c.bytesPerPixel), actual(c.frameWidth, 3, c.bytesPerPixel);
+        for (TestFrame* frame : {&expected, &actual})
+            std::fill(frame->pixels(), frame->pixels() + frame->pitch() * 3, 0x5A);
+        for (uint32_t y = 0; y < 3; ++y)
+            for (uint32_t x = 0; x < c.clipWidth; ++x)
+                for (uint32_t b = 0; b < c.bytesPerPixel; ++b)
+                    expected.pixels()[y * expected.pitch() + x * c.bytesPerPixel + b] = uint8_t(c.value >> (8 * b));
+        actual.attach(0xFF0000, 0xFF00, 0xFF);
+        pixelSurface.clipWidth = c.clipWidth;
+        pixelSurface.fill(c.value);
+        EXPECT_TRUE(actual.storage == expected.storage)
+            << c.bytesPerPixel << " bytes per pixel, clip width " << c.clipWidth << " of " << c.frameWidth << std::hex
+            << ", value 0x" << c.value;
+    }
 }
 
 } // namespace

@@ -152,6 +152,8 @@ TEST(WaveField, DrawEqualsPlottingEveryPixelInOrder)
         uint8_t mode;
         bool rowWave;
         int32_t anchorX, anchorY;
+        int32_t width = 640, height = 128; // of the field
+        uint32_t clipWidth = 640;          // of the frame, whose rows stay 640 pixels apart
     };
     const Case cases[] = {
         {"show sea", 2, false, 320, 400},
@@ -159,20 +161,33 @@ TEST(WaveField, DrawEqualsPlottingEveryPixelInOrder)
         {"sea off the top and left", 1, false, -200, 20},
         {"rows waving too (overlaps)", 2, true, 320, 300},
         {"rows waving, radial", 3, true, 100, 200},
+        {"last column exactly on the right edge", 2, false, 323, 400, 637},
+        {"last column one past the right edge", 2, false, 324, 400, 637},
+        {"flat, last column on the right edge", 0, false, 341, 250, 619, 77},
+        {"by column, narrow, off the right edge and the top", 1, false, 720, 60, 301, 50},
+        {"clip narrower than the pitch", 2, false, 320, 400, 640, 128, 601},
+        {"taller than the palette", 2, false, 320, 250, 640, 300},
     };
     for (uint32_t size = 1; size <= 4; ++size) {
         for (const Case& c : cases) {
             WaveField field = ShowSea();
             field.shadingMode = c.mode;
+            field.width = c.width;
+            field.height = c.height;
             field.columnPhase = 77;
             if (c.rowWave) {
                 field.fillSine(0.0f, 720.0f, 0, 256, 40, 0);
                 field.rowPhase = 3;
             }
+            // Wide formats keep every bit of the palette, so that a pixel from a neighbouring entry shows.
+            const uint32_t masks[5][3] = {
+                {}, {0xE0, 0x1C, 0x03}, {0xF800, 0x07E0, 0x1F}, {0xFF0000, 0xFF00, 0xFF}, {0xFF0000, 0xFF00, 0xFF}};
             TestFrame expected(640, 480, size), actual(640, 480, size);
-            expected.attach(0xE0, 0x1C, 0x03);
+            expected.attach(masks[size][0], masks[size][1], masks[size][2]);
+            pixelSurface.clipWidth = c.clipWidth;
             ReferenceDraw(field, c.anchorX, c.anchorY);
-            actual.attach(0xE0, 0x1C, 0x03);
+            actual.attach(masks[size][0], masks[size][1], masks[size][2]);
+            pixelSurface.clipWidth = c.clipWidth;
             field.draw(c.anchorX, c.anchorY);
             EXPECT_TRUE(expected.storage == actual.storage) << c.what << ", " << size << " bytes per pixel";
             EXPECT_TRUE(actual.guardsIntact()) << c.what;
