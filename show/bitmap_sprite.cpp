@@ -300,8 +300,9 @@ __attribute__((noinline)) void DrawBits(const BitmapSprite& sprite, const DrawSe
                 const uint32_t term = distances == nullptr ? ShadingTerm(mode, rx, ry)
                                       : termAcross         ? distances[rx < 0 ? -rx : rx]
                                                            : distances[0];
-                const int32_t sx = x + static_cast<int32_t>(rx * cosine - rySine);
-                const int32_t sy = y + static_cast<int32_t>(rx * sine + ryCosine);
+                // Within an image's reach of the pivot, far inside TruncateToInt32's range.
+                const int32_t sx = x + TruncateToInt32(rx * cosine - rySine);
+                const int32_t sy = y + TruncateToInt32(rx * sine + ryCosine);
                 if (!Clip || (static_cast<uint32_t>(sx) < clipWidth && static_cast<uint32_t>(sy) < clipHeight))
                     StorePixel<BytesPerPixel>(pixels + sy * pitch + sx * BytesPerPixel, colours[term & 0xFF]);
             }

@@ -22,18 +22,19 @@ void UseDoublePrecision();
 // UseDoublePrecision.
 bool UsesDoublePrecision();
 
-// A double truncated toward zero, as static_cast does, for values from -2^31 to just below 2^31 - 0.5. On the
-// x87 a cast switches the rounding mode twice around every conversion, and each switch stalls the
-// pipeline; there the value is rounded to the nearest integer in the current mode and then moved one step
-// toward zero when rounding went away from it, which gives the same integer.
+// A double truncated toward zero, as static_cast does, for magnitudes below 2^31 - 0.5. On the x87 a cast
+// switches the rounding mode twice around every conversion, and each switch stalls the pipeline; there the
+// magnitude is rounded to the nearest integer in the current mode, stepped back by one where that rounded
+// up, and given the value's sign, all without a branch that the signs of a run's pixels could mispredict.
 inline int32_t TruncateToInt32(double value)
 {
 #if defined(__i386__) && !defined(__SSE2_MATH__)
-    int32_t nearest;
-    asm("fistpl %0" : "=m"(nearest) : "t"(value) : "st");
-    if (value >= 0.0 ? double(nearest) > value : double(nearest) < value)
-        nearest += value >= 0.0 ? -1 : 1;
-    return nearest;
+    const double magnitude = value < 0.0 ? -value : value;
+    int32_t truncated;
+    asm("fistpl %0" : "=m"(truncated) : "t"(magnitude) : "st");
+    truncated -= static_cast<int32_t>(double(truncated) > magnitude);
+    const int32_t sign = -static_cast<int32_t>(value < 0.0);
+    return (truncated ^ sign) - sign;
 #else
     return static_cast<int32_t>(value);
 #endif

