@@ -2,10 +2,13 @@
 # Checks the import table of Orvelle.scr: it may import only system libraries that Windows 95 and later
 # have, and it must not be marked as using no exception handlers, since start-up's fault guard is one.
 #
-#   check_saver_imports.sh OBJDUMP Orvelle.scr
+# With a size limit, it also checks that the file is no larger, so that a change that bloats the saver shows.
+#
+#   check_saver_imports.sh OBJDUMP Orvelle.scr [MAX_BYTES]
 set -euo pipefail
 objdump_tool=$1
 saver=$2
+max_bytes=${3:-}
 allowed="ADVAPI32.DLL DDRAW.DLL GDI32.DLL KERNEL32.DLL MSVCRT.DLL SHELL32.DLL USER32.DLL WINMM.DLL"
 
 headers=$("$objdump_tool" -p "$saver")
@@ -27,5 +30,10 @@ if (((0x$characteristics & 0x400) != 0)); then
     status=1
 fi
 echo "imports:" $imported
-echo "size: $(stat -c %s "$saver") bytes"
+size=$(stat -c %s "$saver")
+echo "size: $size bytes"
+if [[ -n $max_bytes ]] && ((size > max_bytes)); then
+    echo "larger than $max_bytes bytes"
+    status=1
+fi
 exit $status
