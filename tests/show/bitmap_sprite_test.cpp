@@ -335,9 +335,9 @@ TEST(BitmapSprite, ClippedAndUnclippedDrawsAgree)
 
 TEST(BitmapSprite, DrawEqualsPlottingEveryPixelInOrder)
 {
-    // Pixels 255 and 256 columns either side of the pivot, in rows 0 and 1: the radial shading's table ends at
-    // a distance of 255.
-    std::array<uint8_t, 65 * 2 + 1> farPixels{};
+    // Pixels 255 and 256 columns either side of the pivot, in rows 0 and 1 of an image too large to be listed
+    // (its empty trailing bytes are drawn as further rows).
+    std::array<uint8_t, 65 * 40> farPixels{};
     for (int row = 0; row < 2; ++row)
         for (int column : {4, 5, 515, 516})
             farPixels[row * 65 + column / 8] |= uint8_t(0x80 >> (column % 8));
@@ -384,6 +384,7 @@ TEST(BitmapSprite, DrawEqualsPlottingEveryPixelInOrder)
          40, 30, 60},
         {"radial pixels 255 and 256 columns from the pivot", far, 0, shadingRadial, 0.0f, 0.0f, 0.0f, 600, 600, 600,
          300, 300},
+        {"pivot beyond 16 bits", pattern, 40000, shadingRadial, 0.0f, 0.0f, 0.0f, 64, 64, 64, 40030, 30},
         {"colour phase just below 256, a tiny step", pattern, 0, shadingFlat, 0.0f, 255.99998f, 1.0e-5f, 64, 64, 64, 30,
          30},
     };
@@ -416,6 +417,36 @@ TEST(BitmapSprite, DrawEqualsPlottingEveryPixelInOrder)
                 EXPECT_EQ(sprite.angle, reference.angle) << c.what;
             }
         }
+    }
+}
+
+TEST(BitmapSprite, DrawsFollowChangesBetweenThem)
+{
+    // Draws keep what they worked out for the image, pivot, mode, palette and format they drew last; a change
+    // to any of them between two draws must show in the second.
+    const char* const changes[] = {"image rewritten in place", "pivot moved", "shading mode", "palette", "format"};
+    for (int change = 0; change < 5; ++change) {
+        TestImage image{{3, 4}, {12, 12}, {20, 7}, {21, 7}};
+        BitmapSprite sprite = MakeSprite(image);
+        sprite.shadingMode = shadingHorizontal;
+        uint32_t masks[3] = {0xFF0000, 0xFF00, 0xFF};
+        TestFrame first(64, 64, 4);
+        first.attach(masks[0], masks[1], masks[2]);
+        sprite.draw(0.0f, 30, 30);
+        switch (change) {
+        case 0: image.bytes[4 * 3] = 0; break; // the pixel in column 3 of row 4
+        case 1: ++sprite.pivotX; break;
+        case 2: sprite.shadingMode = shadingRadial; break;
+        case 3: sprite.palette[8].green = 99; break; // the pixel at (20, 7), 8 columns from the pivot
+        default: std::swap(masks[0], masks[2]); break;
+        }
+        BitmapSprite reference = sprite;
+        TestFrame expected(64, 64, 4), actual(64, 64, 4);
+        expected.attach(masks[0], masks[1], masks[2]);
+        ReferenceDraw(reference, 0.0f, 30, 30);
+        actual.attach(masks[0], masks[1], masks[2]);
+        sprite.draw(0.0f, 30, 30);
+        EXPECT_TRUE(actual.storage == expected.storage) << changes[change];
     }
 }
 
