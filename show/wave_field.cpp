@@ -207,9 +207,11 @@ void DrawColumnsInFours(const WaveField& field, const PixelSurface& surface, int
             uint8_t* const row = pixels + y * pitch;
             for (int g = 0; g < count; ++g) {
                 const ColumnGroup& group = groups[g];
-#if defined(__SSE2__)
                 if (y >= group.allBegin && y + rows <= group.allEnd) {
-                    // Column j's colours for rows y to y + 3; the field rows wrap every 256 like the strip.
+                    // All four columns reach these rows; the field rows wrap every 256 like the strip.
+                    uint8_t* const at = row + group.at;
+#if defined(__SSE2__)
+                    // Column j's colours for rows y to y + 3.
                     auto four = [&](int j) {
                         return _mm_loadu_si128(reinterpret_cast<const __m128i*>(
                             strip + (static_cast<uint32_t>(y - group.tops[j]) & rowMask)));
@@ -217,7 +219,6 @@ void DrawColumnsInFours(const WaveField& field, const PixelSurface& surface, int
                     const __m128i c0 = four(0), c1 = four(1), c2 = four(2), c3 = four(3);
                     const __m128i upper01 = _mm_unpacklo_epi32(c0, c1), lower01 = _mm_unpackhi_epi32(c0, c1);
                     const __m128i upper23 = _mm_unpacklo_epi32(c2, c3), lower23 = _mm_unpackhi_epi32(c2, c3);
-                    uint8_t* const at = row + group.at;
                     StoreFourPixels<BytesPerPixel>(at, _mm_unpacklo_epi64(upper01, upper23));
                     if (rows > 1)
                         StoreFourPixels<BytesPerPixel>(at + pitch, _mm_unpackhi_epi64(upper01, upper23));
@@ -225,9 +226,16 @@ void DrawColumnsInFours(const WaveField& field, const PixelSurface& surface, int
                         StoreFourPixels<BytesPerPixel>(at + 2 * pitch, _mm_unpacklo_epi64(lower01, lower23));
                     if (rows > 3)
                         StoreFourPixels<BytesPerPixel>(at + 3 * pitch, _mm_unpackhi_epi64(lower01, lower23));
+#else
+                    for (int j = 0; j < 4; ++j) {
+                        // Column j's colours for rows y to y + 3.
+                        const uint32_t* const colours = strip + (static_cast<uint32_t>(y - group.tops[j]) & rowMask);
+                        for (int r = 0; r < rows; ++r)
+                            StorePixel<BytesPerPixel>(at + r * pitch + j * BytesPerPixel, colours[r]);
+                    }
+#endif
                     continue;
                 }
-#endif
                 if (y + rows <= group.highest || y >= group.lowest + height)
                     continue;
                 for (int64_t r = 0; r < rows; ++r) {
