@@ -257,19 +257,20 @@ bool FitsInside(const PixelList& list, const DrawSetup& d)
            d.y + radius < int64_t(d.clipHeight);
 }
 
-// The formula pixel by pixel, for images too large to list: every set bit through the plot.
+// The formula pixel by pixel, for images too large to list: every set bit through the plot. Positions in
+// 64 bits, so that no pivot or pixel far out can wrap around onto the surface.
 void DrawBitByBit(const BitmapSprite& sprite, PixelSurface& surface, const DrawSetup& d)
 {
     ForEachSetPixel(sprite, [&](int64_t rx, int64_t ry) {
         const double across = double(rx) * d.cosine - double(ry) * d.sine;
         const double down = double(rx) * d.sine + double(ry) * d.cosine;
-        // Beyond 32-bit coordinates nothing lands on a surface.
-        if (!(std::fabs(across) < 2147483647.0 && std::fabs(down) < 2147483647.0))
+        if (!(std::fabs(across) < 4.0e9 && std::fabs(down) < 4.0e9)) // far off any surface, or not a number
+            return;
+        const int64_t sx = d.x + static_cast<int64_t>(across), sy = d.y + static_cast<int64_t>(down);
+        if (sx < 0 || sx >= int64_t(d.clipWidth) || sy < 0 || sy >= int64_t(d.clipHeight))
             return;
         const Colour colour = sprite.palette[(sprite.colourOffset + ShadingTerm(sprite.shadingMode, rx, ry)) & 0xFF];
-        surface.plot(static_cast<int32_t>(uint32_t(d.x) + uint32_t(static_cast<int32_t>(across))),
-                     static_cast<int32_t>(uint32_t(d.y) + uint32_t(static_cast<int32_t>(down))), colour.red,
-                     colour.green, colour.blue);
+        surface.plot(static_cast<int32_t>(sx), static_cast<int32_t>(sy), colour.red, colour.green, colour.blue);
     });
 }
 
