@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-const char hostVersion[] = "1.1";
+const char hostVersion[] = ORVELLE_X11_VERSION; // set by the build, which also names the package by it
 
 const char hostUsage[] =
     "usage: orvelle [options]\n"

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# The Debian package of the X11 saver: built by CPack from the build folder, it holds the program in
+# XScreenSaver's program folder and its description in the configuration folder, stripped, and depends on
+# the X libraries the program links.
+#   debian_package_test.sh BUILD_DIR
+set -euo pipefail
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cpack -G DEB -B "$work" --config "$1/CPackConfig.cmake" >"$work/cpack.log" 2>&1 || { cat "$work/cpack.log"; exit 1; }
+deb=$(echo "$work"/orvelle_*.deb)
+dpkg-deb -x "$deb" "$work/root"
+fail() { echo "debian_package_test: $*" >&2; exit 1; }
+program=$(find "$work/root" -path '*/xscreensaver/orvelle' -type f)
+[[ -x $program ]] || fail "no program in an xscreensaver folder: $(dpkg-deb -c "$deb")"
+[[ -f $(dirname "$program")/../../share/xscreensaver/config/orvelle.xml ]] || fail "no orvelle.xml beside it"
+readelf -S "$program" | grep -q '\.symtab' && fail "program not stripped"
+depends=$(dpkg-deb -f "$deb" Depends)
+for library in libx11-6 libxext6; do
+    [[ $depends == *"$library"* ]] || fail "Depends '$depends' lacks $library"
+done
+"$program" --version | grep -qx "orvelle $(dpkg-deb -f "$deb" Version)" || fail "version differs from the package's"
+echo "debian_package_test: $(basename "$deb") holds $(dpkg-deb -c "$deb" | grep -c '^-') files; Depends: $depends"
