@@ -172,6 +172,61 @@ struct DrawSetup {
     const uint32_t* colours; // by shading term: the packed palette entry (colourOffset + term) mod 256
 };
 
+// Plots the listed pixels from first on, one at a time, each where the formula puts it, truncate converting
+// the sums to integers toward zero.
+template <int BytesPerPixel, bool Clip, typename Truncate>
+inline void DrawOneByOne(const PixelList& list, int32_t first, const DrawSetup& d, Truncate truncate)
+{
+    // Copies, so that the compiler need not reload them after every byte stored into the frame.
+    const DrawSetup setup = d;
+    const PixelPlace* const places = list.places.data();
+    const uint8_t* const terms = list.terms.data();
+    const int32_t count = list.count;
+    for (int32_t i = first; i < count; ++i) {
+        const double rx = places[i].rx, ry = places[i].ry;
+        // Unsigned sums: a pivot near the ends of the coordinate range wraps instead of overflowing, and
+        // the clip test drops what wrapped.
+        const uint32_t sx =
+            static_cast<uint32_t>(setup.x) + static_cast<uint32_t>(truncate(rx * setup.cosine - ry * setup.sine));
+        const uint32_t sy =
+            static_cast<uint32_t>(setup.y) + static_cast<uint32_t>(truncate(rx * setup.sine + ry * setup.cosine));
+        if (!Clip || (sx < setup.clipWidth && sy < setup.clipHeight))
+            StorePixel<BytesPerPixel>(setup.pixels + intptr_t(int32_t(sy)) * setup.pitch +
+                                          intptr_t(int32_t(sx)) * BytesPerPixel,
+                                      setup.colours[terms[i]]);
+    }
+}
+
+#if defined(__i386__) && !defined(__SSE2_MATH__)
+// Whether, for every listed pixel (|rx|, |ry| <= 2^15), the products and sums of the formula are exact in
+// double, so that no rounding mode can change them. A single-precision value of magnitude 2^-14 or more is a
+// multiple of 2^-37, and so then are both products and their sum; at most 2^16 in magnitude, the sum has at
+// most 53 significant bits. Products with zero are zero.
+bool ExactInEveryRounding(double sine, double cosine)
+{
+    return (sine == 0.0 || std::fabs(sine) >= 0x1p-14) && (cosine == 0.0 || std::fabs(cosine) >= 0x1p-14);
+}
+
+// The x87 converts in its rounding mode, and a cast switches the mode to truncation and back around every
+// conversion, which stalls the pipeline each time. Where every product and sum is exact, this loop instead
+// truncates in all its arithmetic for its whole length: the conversions truncate, and the exact arithmetic
+// cannot tell. Its own function, so that no rounded operation of a caller moves into it.
+template <int BytesPerPixel, bool Clip>
+__attribute__((noinline)) void DrawTruncatingThroughout(const PixelList& list, const DrawSetup& d)
+{
+    uint16_t rounding;
+    asm volatile("fnstcw %0" : "=m"(rounding));
+    const uint16_t truncating = rounding | 0x0C00; // rounding control 3: toward zero
+    asm volatile("fldcw %0" : : "m"(truncating));
+    DrawOneByOne<BytesPerPixel, Clip>(list, 0, d, [](double value) {
+        int32_t converted;
+        asm("fistpl %0" : "=m"(converted) : "t"(value) : "st");
+        return converted;
+    });
+    asm volatile("fldcw %0" : : "m"(rounding));
+}
+#endif
+
 // Plots the listed pixels in their order, each where the formula puts it: x + trunc(rx * c - ry * s),
 // y + trunc(rx * s + ry * c), the products and sums in double precision from the single-precision sine and
 // cosine. Clip is false when every pixel is known to land inside. Each pixel size and clipping is compiled
@@ -179,6 +234,8 @@ struct DrawSetup {
 template <int BytesPerPixel, bool Clip>
 __attribute__((noinline)) void DrawListed(const PixelList& list, const DrawSetup& d)
 {
+    int32_t i = 0;
+#if defined(__SSE2__)
     // Locals, so that the compiler need not reload them after every byte stored into the frame.
     uint8_t* const pixels = d.pixels;
     const intptr_t pitch = d.pitch;
@@ -188,8 +245,6 @@ __attribute__((noinline)) void DrawListed(const PixelList& list, const DrawSetup
     const uint32_t* const colours = d.colours;
     const PixelPlace* const places = list.places.data();
     const uint8_t* const terms = list.terms.data();
-    int32_t i = 0;
-#if defined(__SSE2__)
     // Four pixels at a time where clip size and pitch fit 16 bits, so that one multiply-add of words (sx, sy)
     // with words (bytes per pixel, pitch) finds four pixels' offsets.
     if (clipWidth <= 32768 && clipHeight <= 32768 && pitch >= -32768 && pitch <= 32767) {
@@ -235,16 +290,7 @@ __attribute__((noinline)) void DrawListed(const PixelList& list, const DrawSetup
         }
     }
 #endif
-    for (; i < list.count; ++i) {
-        const double rx = places[i].rx, ry = places[i].ry;
-        // Unsigned sums: a pivot near the ends of the coordinate range wraps instead of overflowing, and
-        // the clip test drops what wrapped.
-        const uint32_t sx = static_cast<uint32_t>(x) + static_cast<uint32_t>(TruncateToInt32(rx * cosine - ry * sine));
-        const uint32_t sy = static_cast<uint32_t>(y) + static_cast<uint32_t>(TruncateToInt32(rx * sine + ry * cosine));
-        if (!Clip || (sx < clipWidth && sy < clipHeight))
-            StorePixel<BytesPerPixel>(pixels + intptr_t(int32_t(sy)) * pitch + intptr_t(int32_t(sx)) * BytesPerPixel,
-                                      colours[terms[i]]);
-    }
+    DrawOneByOne<BytesPerPixel, Clip>(list, i, d, [](double value) { return TruncateToInt32(value); });
 }
 
 // Whether every listed pixel, turned by any angle about the pivot on (x, y), lands inside the clip size.
@@ -305,6 +351,15 @@ void DrawSpritePixels(const BitmapSprite& sprite, double sine, double cosine, in
     setup.colours = packed->colours.data() + sprite.colourOffset;
     const bool fitsInside = FitsInside(*list, setup);
     WithPixelSize(surface.bytesPerPixel, [&](auto size) {
+#if defined(__i386__) && !defined(__SSE2_MATH__)
+        if (ExactInEveryRounding(sine, cosine)) {
+            if (fitsInside)
+                DrawTruncatingThroughout<size(), false>(*list, setup);
+            else
+                DrawTruncatingThroughout<size(), true>(*list, setup);
+            return;
+        }
+#endif
         if (fitsInside)
             DrawListed<size(), false>(*list, setup);
         else
