@@ -217,13 +217,14 @@ __attribute__((noinline)) void DrawTruncatingThroughout(const PixelList& list, c
     uint16_t rounding;
     asm volatile("fnstcw %0" : "=m"(rounding));
     const uint16_t truncating = rounding | 0x0C00; // rounding control 3: toward zero
-    asm volatile("fldcw %0" : : "m"(truncating));
+    // Both switches are barriers to the compiler, so that every conversion stays between them.
+    asm volatile("fldcw %0" : : "m"(truncating) : "memory");
     DrawOneByOne<BytesPerPixel, Clip>(list, 0, d, [](double value) {
         int32_t converted;
         asm("fistpl %0" : "=m"(converted) : "t"(value) : "st");
         return converted;
     });
-    asm volatile("fldcw %0" : : "m"(rounding));
+    asm volatile("fldcw %0" : : "m"(rounding) : "memory");
 }
 #endif
 
