@@ -129,10 +129,9 @@ bool Packs(const PackedColours& packed, const Palette& palette, const PixelForma
 
 void PackColours(const Palette& palette, const PixelFormat& format, PackedColours& packed)
 {
-    for (std::size_t e = 0; e < packed.colours.size(); ++e) {
-        const Colour colour = palette[e & 0xFF];
-        packed.colours[e] = format.pack(colour.red, colour.green, colour.blue);
-    }
+    const PackedPalette once = PackPalette(format, palette);
+    std::copy(once.begin(), once.end(), packed.colours.begin());
+    std::copy(once.begin(), once.end(), packed.colours.begin() + once.size());
     packed.format = format;
     packed.palette = palette;
     packed.packed = true;
@@ -235,6 +234,12 @@ __attribute__((noinline)) void DrawTruncatingThroughout(const PixelList& list, c
 template <int BytesPerPixel, bool Clip>
 __attribute__((noinline)) void DrawListed(const PixelList& list, const DrawSetup& d)
 {
+#if defined(__i386__) && !defined(__SSE2_MATH__)
+    if (ExactInEveryRounding(d.sine, d.cosine)) {
+        DrawTruncatingThroughout<BytesPerPixel, Clip>(list, d);
+        return;
+    }
+#endif
     int32_t i = 0;
 #if defined(__SSE2__)
     // Locals, so that the compiler need not reload them after every byte stored into the frame.
@@ -352,15 +357,6 @@ void DrawSpritePixels(const BitmapSprite& sprite, double sine, double cosine, in
     setup.colours = packed->colours.data() + sprite.colourOffset;
     const bool fitsInside = FitsInside(*list, setup);
     WithPixelSize(surface.bytesPerPixel, [&](auto size) {
-#if defined(__i386__) && !defined(__SSE2_MATH__)
-        if (ExactInEveryRounding(sine, cosine)) {
-            if (fitsInside)
-                DrawTruncatingThroughout<size(), false>(*list, setup);
-            else
-                DrawTruncatingThroughout<size(), true>(*list, setup);
-            return;
-        }
-#endif
         if (fitsInside)
             DrawListed<size(), false>(*list, setup);
         else

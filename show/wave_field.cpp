@@ -210,11 +210,13 @@ void DrawColumnsInFours(const WaveField& field, const PixelSurface& surface, int
                 if (y >= group.allBegin && y + rows <= group.allEnd) {
                     // All four columns reach these rows; the field rows wrap every 256 like the strip.
                     uint8_t* const at = row + group.at;
-#if defined(__SSE2__)
                     // Column j's colours for rows y to y + 3.
+                    auto columnColours = [&](int j) {
+                        return strip + (static_cast<uint32_t>(y - group.tops[j]) & rowMask);
+                    };
+#if defined(__SSE2__)
                     auto four = [&](int j) {
-                        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(
-                            strip + (static_cast<uint32_t>(y - group.tops[j]) & rowMask)));
+                        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(columnColours(j)));
                     };
                     const __m128i c0 = four(0), c1 = four(1), c2 = four(2), c3 = four(3);
                     const __m128i upper01 = _mm_unpacklo_epi32(c0, c1), lower01 = _mm_unpackhi_epi32(c0, c1);
@@ -228,8 +230,7 @@ void DrawColumnsInFours(const WaveField& field, const PixelSurface& surface, int
                         StoreFourPixels<BytesPerPixel>(at + 3 * pitch, _mm_unpackhi_epi64(lower01, lower23));
 #else
                     for (int j = 0; j < 4; ++j) {
-                        // Column j's colours for rows y to y + 3.
-                        const uint32_t* const colours = strip + (static_cast<uint32_t>(y - group.tops[j]) & rowMask);
+                        const uint32_t* const colours = columnColours(j);
                         for (int r = 0; r < rows; ++r)
                             StorePixel<BytesPerPixel>(at + r * pitch + j * BytesPerPixel, colours[r]);
                     }
