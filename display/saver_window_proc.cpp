@@ -4,6 +4,7 @@
 #include <mmsystem.h>
 
 #include "display/display_device.h"
+#include "host_rules/picture_placement.h"
 #include "shell/saver_window.h"
 #include "shell/shell_state.h"
 #include "show/frame_clock.h"
@@ -147,22 +148,9 @@ void DrawFrame()
 
 void CentrePicture(int32_t clientWidth, int32_t clientHeight, RECT& source, RECT& dest)
 {
-    // Per axis: the picture's span and the client's; halves round down.
-    auto centre = [](int32_t picture, int32_t client, LONG& sourceLow, LONG& sourceHigh, LONG& destLow,
-                     LONG& destHigh) {
-        if (client >= picture) {
-            sourceLow = 0;
-            destLow = (client - picture) / 2;
-        } else {
-            sourceLow = (picture - client) / 2;
-            destLow = 0;
-        }
-        const int32_t span = client >= picture ? picture : (client > 0 ? client : 0);
-        sourceHigh = sourceLow + span;
-        destHigh = destLow + span;
-    };
-    centre(screenGeometry.width, clientWidth, source.left, source.right, dest.left, dest.right);
-    centre(screenGeometry.height, clientHeight, source.top, source.bottom, dest.top, dest.bottom);
+    const PicturePlacement place = PlacePicture(clientWidth, clientHeight);
+    source = {place.x.source, place.y.source, place.x.source + place.x.length, place.y.source + place.y.length};
+    dest = {place.x.dest, place.y.dest, place.x.dest + place.x.length, place.y.dest + place.y.length};
 }
 
 LRESULT SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

@@ -7,6 +7,7 @@
 #include <sys/ipc.h>
 #include <sys/shm.h>
 
+#include "host_rules/picture_placement.h"
 #include "show/screen_geometry.h"
 #include "show/show_host.h"
 #include "x11/x11_host.h"
@@ -101,21 +102,6 @@ bool SetUpPlainImage()
     return true;
 }
 
-// One axis of the centring: the picture's first shown pixel, where it lands and how many are shown. A
-// window smaller than the picture shows its middle; halves round down.
-void CentreAxis(int32_t picture, int32_t window, int32_t& source, int32_t& dest, int32_t& span)
-{
-    if (window >= picture) {
-        source = 0;
-        dest = (window - picture) / 2;
-        span = picture;
-    } else {
-        source = (picture - window) / 2;
-        dest = 0;
-        span = window > 0 ? window : 0;
-    }
-}
-
 } // namespace
 
 bool SetUpFrameImage(uint32_t tick)
@@ -148,9 +134,10 @@ void DrawPicture(uint32_t elapsedMs)
 void PutPicture(bool borders)
 {
     X11Host& host = x11Host;
-    int32_t sourceX, sourceY, destX, destY, spanX, spanY;
-    CentreAxis(pictureWidth, host.width, sourceX, destX, spanX);
-    CentreAxis(pictureHeight, host.height, sourceY, destY, spanY);
+    const PicturePlacement place = PlacePicture(host.width, host.height);
+    const int32_t sourceX = place.x.source, sourceY = place.y.source;
+    const int32_t destX = place.x.dest, destY = place.y.dest;
+    const int32_t spanX = place.x.length, spanY = place.y.length;
     if (borders) {
         // Above, below, left of and right of the picture, each only where there is room.
         XRectangle bands[4];
