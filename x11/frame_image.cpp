@@ -56,10 +56,11 @@ bool SetUpSharedImage()
         return false;
     }
     void* address = shmat(host.shm.shmid, nullptr, 0);
-    // Marked for removal at once: the segment goes when both sides have detached, even after a crash.
-    const bool attachedHere = address != reinterpret_cast<void*>(-1);
-    if (!attachedHere) {
-        shmctl(host.shm.shmid, IPC_RMID, nullptr);
+    // Marked for removal as soon as it is attached here, before the server is asked to attach it (Linux lets
+    // a marked segment be attached while anyone still holds it): from then on the segment goes when both
+    // sides have detached, however the process or the server ends, even killed in the middle of start-up.
+    shmctl(host.shm.shmid, IPC_RMID, nullptr);
+    if (address == reinterpret_cast<void*>(-1)) {
         XDestroyImage(image);
         return false;
     }
@@ -69,7 +70,6 @@ bool SetUpSharedImage()
     host.shmRefused = false;
     XShmAttach(display, &host.shm);
     XSync(display, False);
-    shmctl(host.shm.shmid, IPC_RMID, nullptr);
     if (host.shmRefused) {
         shmdt(address);
         image->data = nullptr;

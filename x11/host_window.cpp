@@ -270,7 +270,7 @@ bool SetUpHostWindow(Placement placement, unsigned long windowId)
     return true;
 }
 
-void CloseHost()
+void CloseHost(bool waitForServer)
 {
     X11Host& host = x11Host;
     Display* display = host.display;
@@ -278,7 +278,10 @@ void CloseHost()
         return;
     if (host.usesShm) {
         XShmDetach(display, &host.shm);
-        XSync(display, False);
+        // The server must be done with the segment before it goes from this side; without waiting, the
+        // server detaches it anyway when the connection closes.
+        if (waitForServer)
+            XSync(display, False);
         shmdt(host.shm.shmaddr);
     }
     if (host.image != nullptr) {
@@ -300,6 +303,12 @@ void CloseHost()
         XFreeColormap(display, host.colormap);
     if (host.blankCursor != 0)
         XFreeCursor(display, host.blankCursor);
-    XCloseDisplay(display);
+    // Closing the display waits for the server's answer. Without waiting the requests are only sent: the
+    // server carries them out when it next runs, and frees everything else of this connection when the
+    // process is gone.
+    if (waitForServer)
+        XCloseDisplay(display);
+    else
+        XFlush(display);
     host.display = nullptr;
 }

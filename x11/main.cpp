@@ -16,16 +16,16 @@
 
 namespace {
 
-volatile sig_atomic_t endSignal = 0; // set by SIGTERM and SIGINT
+volatile sig_atomic_t endSignal = 0; // SIGTERM or SIGINT once one has come
 sigset_t waitMask;                   // the signal mask while waiting: the ending signals let through
 bool ending = false;                 // user activity or the window manager's close
 int32_t lastPointerX = 0;            // where pointer travel is measured from, in full screen
 int32_t lastPointerY = 0;
 constexpr int32_t pointerThreshold = 4; // the largest travel, |dx| + |dy|, that does not end the show
 
-void OnEndSignal(int)
+void OnEndSignal(int signal)
 {
-    endSignal = 1;
+    endSignal = signal;
 }
 
 // The ending signals are blocked everywhere but in the wait, so that none is lost between the check and
@@ -51,6 +51,32 @@ uint64_t MonotonicNs()
     timespec now;
     clock_gettime(CLOCK_MONOTONIC, &now);
     return uint64_t(now.tv_sec) * 1000000000u + uint64_t(now.tv_nsec);
+}
+
+// Ends the process by the signal's default action, as a program that does not catch it ends, so that whoever
+// sent it (XScreenSaver, a shell) sees the end it asked for: the exit status of a death by that signal.
+[[noreturn]] void EndBySignal(int signal)
+{
+    struct sigaction action = {};
+    action.sa_handler = SIG_DFL;
+    sigemptyset(&action.sa_mask);
+    sigaction(signal, &action, nullptr);
+    sigset_t only;
+    sigemptyset(&only);
+    sigaddset(&only, signal);
+    sigprocmask(SIG_UNBLOCK, &only, nullptr);
+    raise(signal);
+    std::_Exit(128 + signal); // not reached: the signal has ended the process
+}
+
+// Writes an answer to stdout; one that cannot be written (a full disk, a closed pipe) is a failure.
+int Answer(const char* text)
+{
+    if (std::fputs(text, stdout) < 0 || std::fflush(stdout) != 0) {
+        std::fprintf(stderr, "orvelle: cannot write to standard output: %s\n", std::strerror(errno));
+        return 1;
+    }
+    return 0;
 }
 
 // The host's tick: milliseconds of the monotonic clock, wrapping modulo 2^32 like the Windows tick count.
@@ -171,8 +197,12 @@ int main(int argc, char** argv)
     HostOptions options;
     char message[256];
     switch (ReadHostOptions(argc, argv, options, message, sizeof message)) {
-    case OptionsResult::help: std::fputs(hostUsage, stdout); return 0;
-    case OptionsResult::version: std::printf("orvelle %s\n", hostVersion); return 0;
+    case OptionsResult::help: return Answer(hostUsage);
+    case OptionsResult::version: {
+        char version[64];
+        std::snprintf(version, sizeof version, "orvelle %s\n", hostVersion);
+        return Answer(version);
+    }
     case OptionsResult::error: std::fprintf(stderr, "orvelle: %s\n", message); return 2;
     case OptionsResult::run: break;
     }
@@ -191,7 +221,7 @@ int main(int argc, char** argv)
         return 1;
     // The show's clock starts at the end of the set-up; startTick keeps the tick.
     if (!SetUpHostWindow(options.placement, options.windowId) || !SetUpFrameImage(MonotonicTick())) {
-        CloseHost();
+        CloseHost(true);
         return 1;
     }
     if (options.placement == Placement::fullScreen) {
@@ -202,6 +232,9 @@ int main(int argc, char** argv)
                       &buttons);
     }
     RunFramePump(options);
-    CloseHost();
+    // Ended by a signal, it goes at once: a server that does not answer (stopped, hung) must not keep it.
+    CloseHost(endSignal == 0);
+    if (endSignal != 0)
+        EndBySignal(endSignal);
     return 0;
 }

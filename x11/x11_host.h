@@ -59,5 +59,6 @@ void DrawPicture(uint32_t elapsedMs);
 void PutPicture(bool borders);
 
 // Releases what the host made, leaving a foreign window as it was and a destroyed one alone, and closes
-// the connection.
-void CloseHost();
+// the connection. Without waitForServer it sends the same requests but waits for no answer, so that it
+// returns at once even when the server does not run (stopped, or hung); the process must then end.
+void CloseHost(bool waitForServer);

@@ -20,6 +20,7 @@
 #include <iterator>
 #include <spawn.h>
 #include <string>
+#include <sys/shm.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -38,6 +39,7 @@ constexpr uint32_t frames = 30;
 
 std::string orvellePath, renderPath, work;
 Display* display = nullptr; // the test's own connection
+pid_t xvfb = -1;            // the private X server
 
 void Pause()
 {
@@ -50,11 +52,11 @@ struct Program {
     int status = 0;
     std::string out, err;
 
-    Program(const std::vector<std::string>& args, const char* saverWindow = nullptr)
+    Program(const std::vector<std::string>& args, const char* saverWindow = nullptr, const char* stdoutPath = nullptr)
     {
         static int runs = 0;
         const std::string base = work + "/run" + std::to_string(++runs);
-        out = base + ".out";
+        out = stdoutPath != nullptr ? stdoutPath : base + ".out";
         err = base + ".err";
         posix_spawn_file_actions_t files;
         posix_spawn_file_actions_init(&files);
@@ -96,6 +98,8 @@ struct Program {
             return -1;
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
+    // The signal that ended it, 0 if it exited or did not end in time.
+    int endSignal() { return exitCode() == -1 && !running() && WIFSIGNALED(status) ? WTERMSIG(status) : 0; }
     static std::string Read(const std::string& path)
     {
         std::ifstream in(path);
@@ -288,6 +292,14 @@ void ExpectCleanEnd(Program& orvelle, const char* how)
     EXPECT_EQ(orvelle.stderrText(), "") << how;
 }
 
+// Sent SIGTERM or SIGINT, it dies by that signal, saying nothing.
+void ExpectEndBySignal(Program& orvelle, int signal)
+{
+    kill(orvelle.pid, signal);
+    EXPECT_EQ(orvelle.endSignal(), signal) << "after " << strsignal(signal);
+    EXPECT_EQ(orvelle.stderrText(), "") << "after " << strsignal(signal);
+}
+
 // In a window made by the test (-window-id), of the default visual and, where the server offers one, of a
 // 32-bit visual with alpha: the exact frame, then the picture following the window's size (its middle when
 // smaller), then a clean end when the window is destroyed.
@@ -325,8 +337,8 @@ TEST(X11Host, ExactFramesInAGivenWindowThatChangesSizeAndGoes)
     }
 }
 
-// -root draws centred on the whole screen and ends on SIGTERM; with XSCREENSAVER_WINDOW set, -root (and no
-// placement at all) means that window, and SIGINT ends it.
+// -root draws centred on the whole screen and ends on SIGTERM, even while the X server is stopped; with
+// XSCREENSAVER_WINDOW set, -root (and no placement at all) means that window, and SIGINT ends it.
 TEST(X11Host, RootAndXScreenSaverWindowEndOnSignals)
 {
     const XVisualInfo info = DefaultVisualInfo();
@@ -334,8 +346,9 @@ TEST(X11Host, RootAndXScreenSaverWindowEndOnSignals)
     {
         Program orvelle(FixedClock({"-root"}));
         EXPECT_TRUE(ShowsPicture(DefaultRootWindow(display), screenWidth, screenHeight, picture));
-        kill(orvelle.pid, SIGTERM);
-        ExpectCleanEnd(orvelle, "after SIGTERM");
+        kill(xvfb, SIGSTOP);
+        ExpectEndBySignal(orvelle, SIGTERM);
+        kill(xvfb, SIGCONT);
     }
     for (const bool root : {true, false}) {
         SCOPED_TRACE(root ? "-root" : "no placement");
@@ -343,10 +356,32 @@ TEST(X11Host, RootAndXScreenSaverWindowEndOnSignals)
         Program orvelle(FixedClock(root ? std::vector<std::string>{"-root"} : std::vector<std::string>{}),
                         std::to_string(window).c_str());
         EXPECT_TRUE(ShowsPicture(window, pictureWidth, pictureHeight, picture));
-        kill(orvelle.pid, SIGINT);
-        ExpectCleanEnd(orvelle, "after SIGINT");
+        ExpectEndBySignal(orvelle, SIGINT);
         XDestroyWindow(display, window);
     }
+}
+
+// Killed while the server attaches its shared memory (a test library preloaded into orvelle, named by
+// ORVELLE_KILL_AT_SHM_ATTACH, says which segment and kills it there), it leaves no segment behind.
+TEST(X11Host, KilledAtTheSharedMemoryAttachLeavesNoSegment)
+{
+    const char* killer = std::getenv("ORVELLE_KILL_AT_SHM_ATTACH");
+    int opcode, event, error;
+    if (killer == nullptr || XQueryExtension(display, "MIT-SHM", &opcode, &event, &error) == 0)
+        GTEST_SKIP() << "no kill-at-attach library, or a server without MIT-SHM";
+    setenv("LD_PRELOAD", killer, 1);
+    setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1); // the sanitizer's runtime is not loaded first
+    Program orvelle({orvellePath, "-root"});
+    unsetenv("LD_PRELOAD");
+    unsetenv("ASAN_OPTIONS");
+    ASSERT_EQ(orvelle.endSignal(), SIGKILL) << orvelle.stderrText();
+    int segment = -1;
+    ASSERT_EQ(std::sscanf(orvelle.stderrText().c_str(), "shmid %d", &segment), 1) << orvelle.stderrText();
+    shmid_ds state;
+    const bool left = shmctl(segment, IPC_STAT, &state) == 0;
+    if (left)
+        shmctl(segment, IPC_RMID, nullptr);
+    EXPECT_FALSE(left) << "segment " << segment << " was left behind";
 }
 
 // A window of its own (the default), and full screen over everything: the pointer hidden, a movement of 4
@@ -359,8 +394,7 @@ TEST(X11Host, OwnWindowAndFullScreen)
         const Window window = FindOrvelleWindow();
         ASSERT_NE(window, 0u) << "no window named Orvelle appeared";
         EXPECT_TRUE(ShowsPicture(window, pictureWidth, pictureHeight, picture));
-        kill(orvelle.pid, SIGTERM);
-        ExpectCleanEnd(orvelle, "after SIGTERM");
+        ExpectEndBySignal(orvelle, SIGTERM);
     }
     const Window root = DefaultRootWindow(display);
     XWarpPointer(display, None, root, 0, 0, 0, 0, 100, 100);
@@ -403,6 +437,11 @@ TEST(X11Host, FailuresSayOneLine)
         {{"--help"}, nullptr, 0, "-window-id"},
         {{"-version"}, nullptr, 0, "orvelle 1.1"},
     };
+    // An answer that cannot be written is a failure, not silence.
+    for (const char* option : {"--help", "--version"}) {
+        Program orvelle({orvellePath, option}, nullptr, "/dev/full");
+        EXPECT_EQ(orvelle.exitCode(), 1) << option << " to a full disk";
+    }
     std::vector<Case> all(std::begin(cases), std::end(cases));
     if (hasDirectColor)
         all.push_back({{"-window-id", Hex(directWindow)}, nullptr, 1, "cannot draw on a DirectColor visual"});
@@ -487,7 +526,7 @@ int main(int argc, char** argv)
         return 1;
     work = workTemplate;
     unsetenv("XSCREENSAVER_WINDOW");
-    const pid_t xvfb = StartXvfb(argv[3], std::vector<std::string>(argv + 4, argv + argc));
+    xvfb = StartXvfb(argv[3], std::vector<std::string>(argv + 4, argv + argc));
     display = xvfb > 0 ? XOpenDisplay(nullptr) : nullptr;
     if (display == nullptr) {
         std::fprintf(stderr, "x11_host_tests: Xvfb did not start: %s\n", Program::Read(work + "/xvfb.log").c_str());
