@@ -96,5 +96,6 @@ void SetupDisplayDevice()
         return GiveUp();
 
     // The frame clock starts now, then the surface takes the display's format and the scene is built.
-    StartShow(showFormat, GetTickCount());
+    saverWindowState.showStartTick = GetTickCount();
+    StartShow(showFormat, saverWindowState.showStartTick);
 }

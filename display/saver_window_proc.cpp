@@ -7,8 +7,6 @@
 #include "host_rules/picture_placement.h"
 #include "shell/saver_window.h"
 #include "shell/shell_state.h"
-#include "show/frame_clock.h"
-#include "show/pixel_surface.h"
 #include "show/screen_geometry.h"
 #include "show/show_host.h"
 
@@ -128,14 +126,14 @@ void DrawFrame()
 
     DDBLTFX fill = {};
     fill.dwSize = sizeof fill;
-    fill.dwFillColor = pixelSurface.clearValue;
+    fill.dwFillColor = ShowClearValue();
     RECT whole = {0, 0, screenGeometry.width, screenGeometry.height};
     device.offscreenSurface->Blt(&whole, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fill);
 
     DDSURFACEDESC locked = {};
     locked.dwSize = sizeof locked;
     if (device.offscreenSurface->Lock(nullptr, &locked, DDLOCK_WAIT, nullptr) == DD_OK) {
-        DrawShowFrame(static_cast<uint8_t*>(locked.lpSurface), locked.lPitch, GetTickCount() - startTick);
+        DrawShowFrame(static_cast<uint8_t*>(locked.lpSurface), locked.lPitch, GetTickCount() - state.showStartTick);
         device.offscreenSurface->Unlock(nullptr);
     }
     device.directDraw->WaitForVerticalBlank(DDWAITVB_BLOCKBEGIN, nullptr);

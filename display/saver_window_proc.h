@@ -25,6 +25,8 @@ struct SaverWindowState {
     // Pacing for a vertical-blank wait that does not wait. The window thread writes it inside a frame, the
     // timer thread only after it has seen framePending cleared, so the two never touch it at once.
     FramePacing pacing;
+    // The tick the show was started at: each frame's elapsed time is counted from it, modulo 2^32.
+    uint32_t showStartTick;
 };
 
 extern SaverWindowState saverWindowState;

@@ -3,9 +3,8 @@
 // keeps a password.
 #include "shell/saver_window.h"
 
-#include <cstdlib>
-
 #include "display/saver_window_proc.h"
+#include "host_rules/pointer_travel.h"
 #include "shell/shell_state.h"
 #include "shell/system_password.h"
 
@@ -14,12 +13,11 @@ namespace {
 using ImmAssociateContextFunction = HIMC(WINAPI*)(HWND, HIMC);
 
 HWND saverWindow = nullptr;
-int32_t closeApproved = 0;             // once non-zero, input no longer reaches the show
-int32_t inVerification = 0;            // 1 while the system's password dialog is up
-UINT autoPlayMessage = 0;              // "QueryCancelAutoPlay" on Windows 95/98/Me, else 0
-POINT lastCursor = {0, 0};             // where mouse travel is measured from
-constexpr uint32_t mouseThreshold = 4; // the largest cursor travel, |dx| + |dy|, that does not dismiss
-DWORD lastVerifyTick = 0xFFFFFFFF;     // end of the last verification attempt; none yet
+int32_t closeApproved = 0;         // once non-zero, input no longer reaches the show
+int32_t inVerification = 0;        // 1 while the system's password dialog is up
+UINT autoPlayMessage = 0;          // "QueryCancelAutoPlay" on Windows 95/98/Me, else 0
+POINT lastCursor = {0, 0};         // where mouse travel is measured from (mouseThreshold)
+DWORD lastVerifyTick = 0xFFFFFFFF; // end of the last verification attempt; none yet
 HMODULE imeModule = nullptr;
 ImmAssociateContextFunction associateContext = nullptr;
 HIMC savedInputContext = nullptr;
@@ -80,9 +78,7 @@ bool HandleActivity(HWND window, UINT message, WPARAM wParam, LRESULT& result)
         // Measured on the screen, from the last recorded point: small moves add up.
         POINT cursor;
         GetCursorPos(&cursor);
-        const uint32_t travel = static_cast<uint32_t>(std::abs(cursor.x - lastCursor.x)) +
-                                static_cast<uint32_t>(std::abs(cursor.y - lastCursor.y));
-        if (travel > mouseThreshold) {
+        if (IsPastMouseThreshold(lastCursor.x, lastCursor.y, cursor.x, cursor.y)) {
             PostClose(window);
             lastCursor = cursor;
         }

@@ -1,5 +1,6 @@
 // Pixel formats: how an 8-bit red, green and blue colour becomes a display's packed pixel and back, told by
-// one mask and one shift per channel; and the five formats the show is played in, by name.
+// one mask and one shift per channel and the bits set in every pixel; and the five formats the show is played
+// in, by name.
 #pragma once
 
 #include <array>
@@ -17,6 +18,9 @@ struct PixelFormat {
     int32_t redShift = 0; // > 0: shift an 8-bit channel left, < 0: right, before masking
     int32_t greenShift = 0;
     int32_t blueShift = 0;
+    // Bits outside the colour fields that every packed pixel has set, as a 32-bit X visual's alpha, which
+    // must be opaque. None of the five named formats has any; setChannels leaves them as they are.
+    uint32_t fillBits = 0;
 
     // Stores the pixel size and the masks and derives each channel's shift from its mask: the shift puts
     // bit 7 of the channel on the mask's highest bit. A mask of 0 leaves its channel's shift as it was.
@@ -32,11 +36,12 @@ struct PixelFormat {
         DeriveShift(blueMask, blueShift);
     }
 
-    // The packed pixel for a colour. Bits a narrow field cannot hold are cut off, never rounded.
+    // The packed pixel for a colour, fill bits included. Bits a narrow field cannot hold are cut off, never
+    // rounded.
     constexpr uint32_t pack(uint32_t red, uint32_t green, uint32_t blue) const
     {
         return (ShiftChannel(red, redShift) & redMask) | (ShiftChannel(green, greenShift) & greenMask) |
-               (ShiftChannel(blue, blueShift) & blueMask);
+               (ShiftChannel(blue, blueShift) & blueMask) | fillBits;
     }
 
     // The colour a packed pixel shows: each channel's field scaled to 0..255, truncating. For the colour
@@ -71,10 +76,12 @@ struct PixelFormat {
     }
 };
 
-constexpr PixelFormat MakePixelFormat(uint32_t bytesPerPixel, uint32_t redMask, uint32_t greenMask, uint32_t blueMask)
+constexpr PixelFormat MakePixelFormat(uint32_t bytesPerPixel, uint32_t redMask, uint32_t greenMask, uint32_t blueMask,
+                                      uint32_t fillBits = 0)
 {
     PixelFormat format;
     format.setChannels(bytesPerPixel, redMask, greenMask, blueMask);
+    format.fillBits = fillBits;
     return format;
 }
 

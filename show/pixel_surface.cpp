@@ -7,6 +7,7 @@ void PixelSurface::setFormat(uint32_t newBytesPerPixel, uint32_t newRedMask, uin
                              uint32_t newBlueMask, uint32_t newClipWidth, uint32_t newClipHeight)
 {
     setChannels(newBytesPerPixel, newRedMask, newGreenMask, newBlueMask);
+    fillBits = 0;
     clipWidth = newClipWidth;
     clipHeight = newClipHeight;
 }

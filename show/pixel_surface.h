@@ -9,15 +9,15 @@
 #include "show/palette.h"
 #include "show/pixel_format.h"
 
-// The format's fields (pixel size, masks, shifts) come first, then the buffer's.
+// The format's fields (pixel size, masks, shifts, fill bits) come first, then the buffer's.
 struct PixelSurface : PixelFormat {
     uint8_t* pixels = nullptr; // row 0, column 0 of the locked frame buffer; not owned
     int32_t pitch = 0;         // bytes from one row to the next
-    uint32_t clearValue = 0;   // packed value each frame starts from: black in every format
+    uint32_t clearValue = 0;   // packed value each frame starts from: black (0, or the format's fill bits)
     uint32_t clipWidth = 0;    // plots at x >= clipWidth or y >= clipHeight are dropped
     uint32_t clipHeight = 0;
 
-    // Stores the format (deriving the shifts, PixelFormat::setChannels) and the clip size.
+    // Stores the format (deriving the shifts, PixelFormat::setChannels), without fill bits, and the clip size.
     void setFormat(uint32_t bytesPerPixel, uint32_t redMask, uint32_t greenMask, uint32_t blueMask, uint32_t clipWidth,
                    uint32_t clipHeight);
 

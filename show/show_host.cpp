@@ -11,7 +11,14 @@ void StartShow(const PixelFormat& format, uint32_t tick)
     StartFrameClock(tick);
     pixelSurface.setFormat(format.bytesPerPixel, format.redMask, format.greenMask, format.blueMask,
                            screenGeometry.width, screenGeometry.height);
+    pixelSurface.fillBits = format.fillBits;
+    pixelSurface.clearValue = pixelSurface.pack(0, 0, 0);
     SetupScene();
+}
+
+uint32_t ShowClearValue()
+{
+    return pixelSurface.clearValue;
 }
 
 void ClearShowFrame(uint8_t* pixels, int32_t pitch)

@@ -3,7 +3,6 @@
 #include <X11/Xutil.h>
 #include <cstddef>
 #include <cstdio>
-#include <cstring>
 #include <sys/ipc.h>
 #include <sys/shm.h>
 
@@ -121,14 +120,6 @@ void DrawPicture(uint32_t elapsedMs)
     uint8_t* pixels = reinterpret_cast<uint8_t*>(host.image->data);
     ClearShowFrame(pixels, int32_t(RowBytes()));
     DrawShowFrame(pixels, int32_t(RowBytes()), elapsedMs);
-    if (host.fillBits != 0 && host.format.bytesPerPixel == 4) {
-        for (std::size_t i = 0; i < std::size_t(pictureWidth) * pictureHeight; ++i) {
-            uint32_t value;
-            std::memcpy(&value, pixels + i * 4, 4);
-            value |= host.fillBits;
-            std::memcpy(pixels + i * 4, &value, 4);
-        }
-    }
 }
 
 void PutPicture(bool borders)

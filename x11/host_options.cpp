@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "host_rules/number_reading.h"
+
 const char hostVersion[] = ORVELLE_X11_VERSION; // set by the build, which also names the package by it
 
 const char hostUsage[] =
@@ -57,41 +59,7 @@ const OptionEntry* FindOption(const char* argument)
     return nullptr;
 }
 
-// Digits of the given base up to the end of text, at most 32 bits.
-bool ReadNumber(const char* text, unsigned base, uint32_t& value)
-{
-    if (*text == '\0')
-        return false;
-    uint64_t result = 0;
-    for (; *text != '\0'; ++text) {
-        unsigned digit;
-        if (*text >= '0' && *text <= '9')
-            digit = unsigned(*text - '0');
-        else if (base == 16 && *text >= 'a' && *text <= 'f')
-            digit = unsigned(*text - 'a' + 10);
-        else if (base == 16 && *text >= 'A' && *text <= 'F')
-            digit = unsigned(*text - 'A' + 10);
-        else
-            return false;
-        result = result * base + digit;
-        if (result > 0xFFFFFFFFu)
-            return false;
-    }
-    value = static_cast<uint32_t>(result);
-    return true;
-}
-
 } // namespace
-
-bool ReadWindowId(const char* text, unsigned long& id)
-{
-    uint32_t value;
-    const bool hex = text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-    if (!ReadNumber(hex ? text + 2 : text, hex ? 16 : 10, value) || value == 0)
-        return false;
-    id = value;
-    return true;
-}
 
 OptionsResult ReadHostOptions(int argc, const char* const* argv, HostOptions& options, char* message, int messageSize)
 {
@@ -124,8 +92,8 @@ OptionsResult ReadHostOptions(int argc, const char* const* argv, HostOptions& op
             options.placementGiven = true;
             break;
         case OptionKind::display: options.displayName = value; break;
-        case OptionKind::tickMs: valid = ReadNumber(value, 10, options.tickMs) && options.tickMs > 0; break;
-        case OptionKind::frames: valid = ReadNumber(value, 10, options.frames) && options.frames > 0; break;
+        case OptionKind::tickMs: valid = ReadUnsigned(value, 10, options.tickMs) && options.tickMs > 0; break;
+        case OptionKind::frames: valid = ReadUnsigned(value, 10, options.frames) && options.frames > 0; break;
         default: break;
         }
         if (!valid) {

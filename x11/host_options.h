@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "host_rules/number_reading.h"
+
 // Where the picture goes.
 enum class Placement {
     ownWindow,  // a new 640x480 window (-window, the default)
@@ -15,7 +17,7 @@ enum class Placement {
 struct HostOptions {
     Placement placement = Placement::ownWindow;
     bool placementGiven = false;       // a placement option was on the command line
-    unsigned long windowId = 0;        // the window of -window-id or XSCREENSAVER_WINDOW
+    uint32_t windowId = 0;             // the window of -window-id or XSCREENSAVER_WINDOW (ReadWindowId)
     const char* displayName = nullptr; // -display, else $DISPLAY
     uint32_t tickMs = 0;               // 0: the monotonic clock; else frame i is drawn at i*tickMs ms
     uint32_t frames = 0;               // 0: no limit; else the picture stays at frame K
@@ -26,9 +28,6 @@ enum class OptionsResult { run, help, version, error };
 // Reads argv into options. One or two leading dashes are accepted for every option. On error the one-line
 // reason is in message.
 OptionsResult ReadHostOptions(int argc, const char* const* argv, HostOptions& options, char* message, int messageSize);
-
-// Reads a window id: decimal, or hexadecimal after 0x. Zero and values of more than 32 bits are not ids.
-bool ReadWindowId(const char* text, unsigned long& id);
 
 extern const char hostUsage[];
 extern const char hostVersion[];

@@ -7,14 +7,12 @@
 #include <cstdlib>
 #include <sys/shm.h>
 
+#include "show/screen_geometry.h"
 #include "x11/x11_host.h"
 
 X11Host x11Host;
 
 namespace {
-
-constexpr int pictureWidth = 640; // the own window's size: the picture, one to one
-constexpr int pictureHeight = 480;
 
 const char* const visualClassNames[] = {"StaticGray",  "GrayScale", "StaticColor",
                                         "PseudoColor", "TrueColor", "DirectColor"};
@@ -56,16 +54,15 @@ int BitsPerPixel(Display* display, int depth)
 
 // The show's pixel format for a visual: TrueColor as the visual packs it, or the colour cube on an 8-bit
 // PseudoColor visual. Other visuals cannot be served.
-bool FormatForVisual(Display* display, Visual* visual, int depth, PixelFormat& format, uint32_t& fillBits)
+bool FormatForVisual(Display* display, Visual* visual, int depth, PixelFormat& format)
 {
     const int bits = BitsPerPixel(display, depth);
-    fillBits = 0;
     if (visual->c_class == TrueColor && (bits == 8 || bits == 16 || bits == 24 || bits == 32)) {
-        format = MakePixelFormat(uint32_t(bits / 8), uint32_t(visual->red_mask), uint32_t(visual->green_mask),
-                                 uint32_t(visual->blue_mask));
-        // A 32-bit visual keeps alpha in the bits the colours leave free: they are set, so the picture is opaque.
-        if (depth == 32)
-            fillBits = ~(format.redMask | format.greenMask | format.blueMask);
+        const uint32_t red = uint32_t(visual->red_mask), green = uint32_t(visual->green_mask),
+                       blue = uint32_t(visual->blue_mask);
+        // A 32-bit visual keeps alpha in the bits the colours leave free: the format sets them in every pixel,
+        // so the picture is opaque.
+        format = MakePixelFormat(uint32_t(bits / 8), red, green, blue, depth == 32 ? ~(red | green | blue) : 0);
         return true;
     }
     if (visual->c_class == PseudoColor && depth == 8 && bits == 8 && visual->map_entries == 256) {
@@ -112,7 +109,7 @@ bool ChooseOwnVisual()
     X11Host& host = x11Host;
     Visual* visual = DefaultVisual(host.display, host.screen);
     const int depth = DefaultDepth(host.display, host.screen);
-    if (FormatForVisual(host.display, visual, depth, host.format, host.fillBits)) {
+    if (FormatForVisual(host.display, visual, depth, host.format)) {
         host.visual = visual;
         host.depth = depth;
         return true;
@@ -124,7 +121,7 @@ bool ChooseOwnVisual()
     for (const auto& candidate : candidates) {
         XVisualInfo info;
         if (XMatchVisualInfo(host.display, host.screen, candidate.depth, candidate.visualClass, &info) != 0 &&
-            FormatForVisual(host.display, info.visual, info.depth, host.format, host.fillBits)) {
+            FormatForVisual(host.display, info.visual, info.depth, host.format)) {
             host.visual = info.visual;
             host.depth = info.depth;
             return true;
@@ -167,8 +164,9 @@ bool CreateOwnWindow(bool fullScreen)
         host.width = DisplayWidth(display, host.screen);
         host.height = DisplayHeight(display, host.screen);
     } else {
-        host.width = pictureWidth;
-        host.height = pictureHeight;
+        // The picture, one to one.
+        host.width = screenGeometry.width;
+        host.height = screenGeometry.height;
     }
     attributes.event_mask = events;
     mask |= CWEventMask;
@@ -219,7 +217,7 @@ bool UseForeignWindow(Window window)
     host.depth = attributes.depth;
     host.width = attributes.width;
     host.height = attributes.height;
-    if (!FormatForVisual(display, host.visual, host.depth, host.format, host.fillBits)) {
+    if (!FormatForVisual(display, host.visual, host.depth, host.format)) {
         ReportVisual(host.visual, host.depth);
         return false;
     }
@@ -264,7 +262,7 @@ bool SetUpHostWindow(Placement placement, unsigned long windowId)
     if (!ready)
         return false;
     XGCValues values = {};
-    values.foreground = 0;
+    values.foreground = host.format.pack(0, 0, 0);
     values.graphics_exposures = False;
     host.gc = XCreateGC(host.display, host.window, GCForeground | GCGraphicsExposures, &values);
     return true;

@@ -10,7 +10,7 @@
 #include <ctime>
 #include <poll.h>
 
-#include "show/frame_clock.h"
+#include "host_rules/pointer_travel.h"
 #include "x11/refresh_rate.h"
 #include "x11/x11_host.h"
 
@@ -21,7 +21,6 @@ sigset_t waitMask;                   // the signal mask while waiting: the endin
 bool ending = false;                 // user activity or the window manager's close
 int32_t lastPointerX = 0;            // where pointer travel is measured from, in full screen
 int32_t lastPointerY = 0;
-constexpr int32_t pointerThreshold = 4; // the largest travel, |dx| + |dy|, that does not end the show
 
 void OnEndSignal(int signal)
 {
@@ -85,13 +84,6 @@ uint32_t MonotonicTick()
     return static_cast<uint32_t>(MonotonicNs() / 1000000u);
 }
 
-// Whether a pointer position is far enough from the last recorded one to end the show; small moves add up.
-bool PointerTravelled(int32_t x, int32_t y)
-{
-    const int32_t travel = std::abs(x - lastPointerX) + std::abs(y - lastPointerY);
-    return travel > pointerThreshold;
-}
-
 void HandleEvent(const XEvent& event, bool& bordersDue)
 {
     X11Host& host = x11Host;
@@ -120,7 +112,7 @@ void HandleEvent(const XEvent& event, bool& bordersDue)
     case KeyPress:
     case ButtonPress: ending = true; break;
     case MotionNotify:
-        if (PointerTravelled(event.xmotion.x_root, event.xmotion.y_root))
+        if (IsPastMouseThreshold(lastPointerX, lastPointerY, event.xmotion.x_root, event.xmotion.y_root))
             ending = true;
         break;
     default: break;
@@ -130,8 +122,9 @@ void HandleEvent(const XEvent& event, bool& bordersDue)
 // Frames until the show ends: each drawn as the frame pump draws it and put as soon as the server has read
 // the previous one, at most one per refresh period; in between the program sleeps in ppoll, woken by X
 // events, the next frame's time, or an ending signal. With a fixed tick (tests) frame i is drawn at
-// i * tickMs of the show's clock, and with a frame limit the picture stays at the last frame.
-void RunFramePump(const HostOptions& options)
+// i * tickMs of the show's clock, else at the monotonic tick less startTick (the show's start), and with a
+// frame limit the picture stays at the last frame.
+void RunFramePump(const HostOptions& options, uint32_t startTick)
 {
     X11Host& host = x11Host;
     Display* display = host.display;
@@ -219,8 +212,13 @@ int main(int argc, char** argv)
 
     if (!OpenHostDisplay(options.displayName))
         return 1;
-    // The show's clock starts at the end of the set-up; startTick keeps the tick.
-    if (!SetUpHostWindow(options.placement, options.windowId) || !SetUpFrameImage(MonotonicTick())) {
+    if (!SetUpHostWindow(options.placement, options.windowId)) {
+        CloseHost(true);
+        return 1;
+    }
+    // The show's clock starts at the end of the set-up; frames are timed from startTick.
+    const uint32_t startTick = MonotonicTick();
+    if (!SetUpFrameImage(startTick)) {
         CloseHost(true);
         return 1;
     }
@@ -231,7 +229,7 @@ int main(int argc, char** argv)
         XQueryPointer(x11Host.display, x11Host.window, &root, &child, &lastPointerX, &lastPointerY, &windowX, &windowY,
                       &buttons);
     }
-    RunFramePump(options);
+    RunFramePump(options, startTick);
     // Ended by a signal, it goes at once: a server that does not answer (stopped, hung) must not keep it.
     CloseHost(endSignal == 0);
     if (endSignal != 0)

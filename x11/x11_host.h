@@ -18,12 +18,12 @@ struct X11Host {
     int depth = 0;
     int32_t width = 0; // the window's size, followed through ConfigureNotify
     int32_t height = 0;
-    PixelFormat format;            // the visual's pixel format, in which the show draws
-    uint32_t fillBits = 0;         // pixel bits outside the colour fields that are set (a 32-bit visual's alpha)
+    PixelFormat format;            // the visual's pixel format, in which the show draws; a 32-bit visual's
+                                   // alpha is in its fill bits
     Colormap colormap = 0;         // created here for the colour cube or a non-default visual; 0 if none
     Colormap previousColormap = 0; // the foreign window's own, put back at the end
     Cursor blankCursor = 0;        // hides the pointer in full screen
-    GC gc = nullptr;               // foreground 0: black in every format the host serves
+    GC gc = nullptr;               // foreground: black in the visual's format
     XImage* image = nullptr;       // 640x480 in the visual's format
     XShmSegmentInfo shm = {};
     bool usesShm = false;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "show/screen_geometry.h"
+#include "show/show_host.h"
 #include "tests/show/show_test_support.h"
 #include "tools/render/frame_writer.h"
 
@@ -33,6 +34,26 @@ TEST(GoldenFrames, DigestsInEveryFormat)
                 << "run " << r << " format " << namedPixelFormats[format].name << std::hex << ": got 0x" << digest;
         }
     }
+}
+
+// A format's fill bits (a 32-bit X visual's alpha) are set in every pixel and in the clear value, and change
+// nothing else.
+TEST(GoldenFrames, FillBitsAreSetInEveryPixelAndChangeNothingElse)
+{
+    const PixelFormat filled = MakePixelFormat(4, 0xFF0000, 0x00FF00, 0x0000FF, 0xFF000000);
+    const std::vector<uint32_t> run = {16, 32, 48, 100, 116, 1000, 1016};
+    RestartShow();
+    ShowFrame plain(xrgb8888Format);
+    plain.play(run);
+    RestartShow();
+    ShowFrame withFill(filled);
+    withFill.play(run);
+    EXPECT_EQ(ShowClearValue(), 0xFF000000u);
+    std::size_t differing = 0;
+    for (uint32_t y = 0; y < plain.height; ++y)
+        for (uint32_t x = 0; x < plain.width; ++x)
+            differing += withFill.at(x, y) != (plain.at(x, y) | 0xFF000000u);
+    EXPECT_EQ(differing, 0u);
 }
 
 } // namespace

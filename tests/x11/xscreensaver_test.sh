@@ -8,6 +8,8 @@
 #
 # The screenshot is left in build/screenshots/xscreensaver-orvelle.png. XScreenSaver does not run its
 # programs as root, so as root the daemon runs as nobody.
+# Functions run by name (through traps, eventually, or declare -f in another shell) are reached.
+# shellcheck disable=SC2317
 set -uo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd -P)"
 build=$1
@@ -48,7 +50,8 @@ grep -q '<screensaver name="orvelle"' "$(find "$work/stage" -path '*/xscreensave
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 xvfb=$!
 eventually test -s "$work/display" || { fail "Xvfb did not start: $(cat "$work/xvfb.log")"; exit 1; }
-export DISPLAY=":$(cat "$work/display")"
+DISPLAY=":$(cat "$work/display")"
+export DISPLAY
 
 # Frame 30 at 40 ms a frame, held: the picture to find on the screen.
 frame="$work/frames/frame-00030.png"

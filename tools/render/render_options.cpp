@@ -3,6 +3,8 @@
 
 #include <string_view>
 
+#include "host_rules/number_reading.h"
+
 const char renderUsage[] =
     "usage: orvelle-render [options]\n"
     "Plays the Orvelle show off screen, frame by frame, exactly as the saver draws it.\n"
@@ -20,30 +22,13 @@ const char renderUsage[] =
 
 namespace {
 
-// A decimal number of at most 32 bits, nothing else.
-bool ParseUnsigned(std::string_view text, uint32_t& value)
-{
-    if (text.empty() || text.size() > 10)
-        return false;
-    uint64_t result = 0;
-    for (char ch : text) {
-        if (ch < '0' || ch > '9')
-            return false;
-        result = result * 10 + uint64_t(ch - '0');
-    }
-    if (result > 0xFFFFFFFFu)
-        return false;
-    value = static_cast<uint32_t>(result);
-    return true;
-}
-
 bool ParseList(std::string_view text, std::vector<uint32_t>& values)
 {
     values.clear();
     while (true) {
         const std::size_t comma = text.find(',');
         uint32_t value;
-        if (!ParseUnsigned(text.substr(0, comma), value))
+        if (!ReadUnsigned(text.substr(0, comma), 10, value))
             return false;
         values.push_back(value);
         if (comma == std::string_view::npos)
@@ -88,10 +73,10 @@ ParseResult ParseRenderOptions(int argc, const char* const* argv, RenderOptions&
             options.format = FindPixelFormat(value);
             good = options.format != nullptr;
         } else if (option == "--tick-ms") {
-            good = ParseUnsigned(value, tickMs);
+            good = ReadUnsigned(value, 10, tickMs);
             haveTicks = true;
         } else if (option == "--frames") {
-            good = ParseUnsigned(value, frames) && frames > 0 && frames <= 10000000;
+            good = ReadUnsigned(value, 10, frames) && frames > 0 && frames <= 10000000;
             haveTicks = true;
         } else if (option == "--ms") {
             good = ParseList(value, options.elapsedMs) && options.elapsedMs.size() <= 10000000;
@@ -100,7 +85,7 @@ ParseResult ParseRenderOptions(int argc, const char* const* argv, RenderOptions&
             options.outDirectory = value;
             good = !value.empty();
         } else if (option == "--every") {
-            good = ParseUnsigned(value, options.every) && options.every > 0;
+            good = ReadUnsigned(value, 10, options.every) && options.every > 0;
         }
         if (!good) {
             message = "bad value '" + std::string(value) + "' for " + std::string(option);

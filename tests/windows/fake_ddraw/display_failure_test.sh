@@ -6,6 +6,8 @@
 # stand-in's vertical-blank wait returns at once, its frames come no faster than the refresh rate the
 # stand-in reports, or 60 Hz when it reports none.
 #   display_failure_test.sh DRIVER.exe DDRAW.dll   (run by CTest; starts its own X server)
+# Checks report as `condition && pass || fail` (or the reverse): pass and fail always succeed, so one runs.
+# shellcheck disable=SC2015
 set -uo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd -P)"
 # shellcheck source=../saver_window/saver_test_lib.sh
@@ -114,8 +116,8 @@ while read -r mode text last; do
     # No surface, palette or clipper is released on its own; the device once, at the set-up's failure or at
     # the end of a run that had one.
     case $mode in
-    fail-create) at_setup= at_end= ;;
-    depth32) at_setup= at_end="device Release refs=0;" ;;
+    fail-create) at_setup='' at_end='' ;;
+    depth32) at_setup='' at_end="device Release refs=0;" ;;
     *) at_setup="device Release refs=0;" at_end=$at_setup ;;
     esac
     got=$(releases "$work/$mode.log" | tr '\n' ';')

@@ -9,6 +9,9 @@
 #             while the verifier's dialog is up, goes through the verifier, and the show goes on and keeps
 #             the screen covered; once the verifier says yes the next activity ends the run with 0
 #   password_lock_test.sh GROUP DRIVER.exe LOCK_SENDER.exe PASSWORD.CPL   (run by CTest)
+# Checks report as `condition && pass || fail` (or the reverse): pass and fail always succeed, so one runs.
+# Functions run by name (through traps, eventually, or declare -f in another shell) are reached.
+# shellcheck disable=SC2015,SC2317
 set -uo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd -P)"
 
@@ -18,6 +21,7 @@ if [ -z "${ORVELLE_PASSWORD_LOCK_INSIDE:-}" ]; then
     exec env ORVELLE_PASSWORD_LOCK_INSIDE=1 "$here/../../../scripts/xvfb-run-here" "$0" "$@"
 fi
 
+# shellcheck source=../saver_window/saver_test_lib.sh
 . "$here/../saver_window/saver_test_lib.sh"
 group=$1
 work=$(mktemp -d)

@@ -18,6 +18,7 @@ if [ -z "${ORVELLE_SAVER_CLI_INSIDE:-}" ]; then
     exec env ORVELLE_SAVER_CLI_INSIDE=1 "$here/../../../scripts/xvfb-run-here" "$0" "$@"
 fi
 
+# shellcheck source=../saver_window/saver_test_lib.sh
 . "$here/../saver_window/saver_test_lib.sh"
 saver=$1
 mpr=$2

@@ -4,8 +4,12 @@
 # mouse movement of 5 pixels end it, 4 pixels do not; the system commands that would start another saver
 # or switch windows are swallowed; a second run brings the first to the front and exits with 0.
 #   full_screen_test.sh DRIVER.exe SEND_MESSAGE.exe   (run by CTest; starts its own X servers)
+# Checks report as `condition && pass || fail` (or the reverse): pass and fail always succeed, so one runs.
+# Functions run by name (through traps, eventually, or declare -f in another shell) are reached.
+# shellcheck disable=SC2015,SC2317
 set -uo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd -P)"
+# shellcheck source=saver_test_lib.sh
 . "$here/saver_test_lib.sh"
 driver=$1
 send=$2

@@ -5,6 +5,7 @@
 #   reliability_test.sh DRIVER.exe SEND_MESSAGE.exe [SECONDS]   (run by CTest; starts its own X server)
 set -uo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd -P)"
+# shellcheck source=saver_test_lib.sh
 . "$here/saver_test_lib.sh"
 driver=$1
 send=$2

@@ -2,6 +2,8 @@
 # Windows build under the project's Wine prefix, inside a Wine virtual desktop of the X server's size (so
 # that keyboard input reaches the saver without a window manager), and look at screenshots.
 # shellcheck shell=bash
+# The scripts that source this file set work (their own folder) and read started.
+# shellcheck disable=SC2034,SC2154
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../../.." && pwd -P)"
 wine_run="$root/scripts/wine-run"

@@ -29,6 +29,7 @@ if (((0x$characteristics & 0x400) != 0)); then
     echo "marked IMAGE_DLLCHARACTERISTICS_NO_SEH: the system would not call the fault guard's handler"
     status=1
 fi
+# shellcheck disable=SC2086  # the names on one line
 echo "imports:" $imported
 size=$(stat -c %s "$saver")
 echo "size: $size bytes"
