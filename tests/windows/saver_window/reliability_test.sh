@@ -19,8 +19,9 @@ XVFB_WIDTH=800 XVFB_HEIGHT=600 "$root/scripts/xvfb-run-here" bash -c "
     start show '$driver' s
     wait_window 'Screen Saver' 20 || fail 'no saver window'
     sleep 5
-    # The Wine process itself, not the shell that started it.
-    pid=\$(for p in \$(pgrep -f '$(basename "$driver") s'); do [ \"\$(cat /proc/\$p/comm)\" != bash ] && echo \$p; done | head -1)
+    # The Wine process itself, named for its program (15 characters at most), not a shell or a helper process
+    # of Wine's whose command line names the program too.
+    pid=\$(pgrep -x '$(basename "$driver" | cut -c1-15)' | head -1)
     ticks=\$(getconf CLK_TCK)
     cpu() { awk '{ print \$14 + \$15 }' /proc/\$pid/stat; }
     rss() { awk '/^VmRSS/ { print \$2 }' /proc/\$pid/status; }
