@@ -106,7 +106,6 @@ constexpr int32_t firstDrifterX = 40;
 constexpr int32_t drifterSpacing = 70;
 
 constexpr int32_t seaWaveAmplitude = 16; // pixels up and down
-constexpr int seaColumnTable = 1;
 
 template <typename Target> void ApplyRamps(Target& target, const Ramp* ramps, std::size_t count)
 {
@@ -140,7 +139,7 @@ void SetupScene()
 
     ApplyRamps(scene.seaField, seaRamps, std::size(seaRamps));
     scene.seaField.shadingMode = shadingVertical; // row n takes palette entry n
-    scene.seaField.fillSine(0.0f, 360.0f, 0, 256, seaWaveAmplitude, seaColumnTable);
+    scene.seaField.fillSine(0.0f, 360.0f, 0, 256, seaWaveAmplitude, columnDisplacementTable);
 
     ApplyRamps(scene.drifterSprite, starRamps, std::size(starRamps));
     scene.drifterSprite.shadingMode = shadingRadial;
