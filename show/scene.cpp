@@ -46,20 +46,22 @@ struct WheelSegment {
     ChannelRamp red, green, blue;
 };
 
-constexpr float a = 3.047619104385376f;  // 128/42
-constexpr float b = 6.0714287757873535f; // 255/42
-constexpr float c = 3.0238094329833984f; // 127/42
+// A segment's slopes per entry: a channel's whole range (255/42), its lower half (128 to 0, 128/42) and its
+// upper half (255 to 128, 127/42).
+constexpr float whole = 6.0714287757873535f;     // 255/42
+constexpr float lowerHalf = 3.047619104385376f;  // 128/42
+constexpr float upperHalf = 3.0238094329833984f; // 127/42
 constexpr int wheelSegmentLength = 43;
 
 // clang-format off
 constexpr WheelSegment colourWheel[] = {
-    //  first   red           green         blue
-    {0,   {128, -a}, {0, b},      {255, 0}},  // violet  -> cyan
-    {42,  {0, 0},    {255, 0},    {255, -b}}, // cyan    -> green
-    {85,  {0, b},    {255, 0},    {0, 0}},    // green   -> yellow
-    {128, {255, 0},  {255, -c},   {0, 0}},    // yellow  -> orange
-    {170, {255, 0},  {128, -a},   {0, b}},    // orange  -> magenta
-    {213, {255, -c}, {0, 0},      {255, 0}},  // magenta -> violet
+    //  first   red                  green                blue
+    {0,   {128, -lowerHalf}, {0, whole},          {255, 0}},      // violet  -> cyan
+    {42,  {0, 0},            {255, 0},            {255, -whole}}, // cyan    -> green
+    {85,  {0, whole},        {255, 0},            {0, 0}},        // green   -> yellow
+    {128, {255, 0},          {255, -upperHalf},   {0, 0}},        // yellow  -> orange
+    {170, {255, 0},          {128, -lowerHalf},   {0, whole}},    // orange  -> magenta
+    {213, {255, -upperHalf}, {0, 0},              {255, 0}},      // magenta -> violet
 };
 // clang-format on
 
