@@ -148,3 +148,13 @@ void DrawColumnsInFours(const WaveField& field, const PixelSurface& surface, int
         DrawBatch<BytesPerPixel>(d, batch, storeBlock);
     }
 }
+
+// Draws the field into pixelSurface, in its pixel size, with Store<BytesPerPixel>{} storing the blocks.
+template <template <int> class Store>
+void DrawFieldInFoursWith(const WaveField& field, int32_t x0, int32_t y0, int32_t shiftX)
+{
+    WithPixelSize(pixelSurface.bytesPerPixel, [&](auto size) {
+        constexpr int bytes = decltype(size)::value;
+        DrawColumnsInFours<bytes>(field, pixelSurface, x0, y0, shiftX, Store<bytes>{});
+    });
+}

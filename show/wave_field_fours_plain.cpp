@@ -5,23 +5,19 @@
 
 namespace {
 
-template <int BytesPerPixel> void StoreBlock(uint8_t* at, intptr_t pitch, const BlockColours& colours, int rows)
-{
-    for (int j = 0; j < 4; ++j) {
-        for (int r = 0; r < rows; ++r)
-            StorePixel<BytesPerPixel>(at + r * pitch + j * BytesPerPixel, colours.columns[j][r]);
+template <int BytesPerPixel> struct StoreBlock {
+    void operator()(uint8_t* at, intptr_t pitch, const BlockColours& colours, int rows) const
+    {
+        for (int j = 0; j < 4; ++j) {
+            for (int r = 0; r < rows; ++r)
+                StorePixel<BytesPerPixel>(at + r * pitch + j * BytesPerPixel, colours.columns[j][r]);
+        }
     }
-}
+};
 
 } // namespace
 
 void DrawFieldColumnsInFours(const WaveField& field, int32_t x0, int32_t y0, int32_t shiftX)
 {
-    WithPixelSize(pixelSurface.bytesPerPixel, [&](auto size) {
-        constexpr int bytes = decltype(size)::value;
-        DrawColumnsInFours<bytes>(field, pixelSurface, x0, y0, shiftX,
-                                  [](uint8_t* at, intptr_t pitch, const BlockColours& colours, int rows) {
-                                      StoreBlock<bytes>(at, pitch, colours, rows);
-                                  });
-    });
+    DrawFieldInFoursWith<StoreBlock>(field, x0, y0, shiftX);
 }

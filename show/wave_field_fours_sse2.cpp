@@ -40,31 +40,27 @@ template <int BytesPerPixel> inline void StoreFourPixels(uint8_t* at, __m128i v)
     }
 }
 
-// The block's four columns of four colours, turned into four rows of four pixels.
-template <int BytesPerPixel> inline void StoreBlock(uint8_t* at, intptr_t pitch, const BlockColours& colours, int rows)
-{
-    auto four = [&](int j) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(colours.columns[j])); };
-    const __m128i c0 = four(0), c1 = four(1), c2 = four(2), c3 = four(3);
-    const __m128i upper01 = _mm_unpacklo_epi32(c0, c1), lower01 = _mm_unpackhi_epi32(c0, c1);
-    const __m128i upper23 = _mm_unpacklo_epi32(c2, c3), lower23 = _mm_unpackhi_epi32(c2, c3);
-    StoreFourPixels<BytesPerPixel>(at, _mm_unpacklo_epi64(upper01, upper23));
-    if (rows > 1)
-        StoreFourPixels<BytesPerPixel>(at + pitch, _mm_unpackhi_epi64(upper01, upper23));
-    if (rows > 2)
-        StoreFourPixels<BytesPerPixel>(at + 2 * pitch, _mm_unpacklo_epi64(lower01, lower23));
-    if (rows > 3)
-        StoreFourPixels<BytesPerPixel>(at + 3 * pitch, _mm_unpackhi_epi64(lower01, lower23));
-}
+// Stores a block: its four columns of four colours, turned into four rows of four pixels.
+template <int BytesPerPixel> struct StoreBlock {
+    void operator()(uint8_t* at, intptr_t pitch, const BlockColours& colours, int rows) const
+    {
+        auto four = [&](int j) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(colours.columns[j])); };
+        const __m128i c0 = four(0), c1 = four(1), c2 = four(2), c3 = four(3);
+        const __m128i upper01 = _mm_unpacklo_epi32(c0, c1), lower01 = _mm_unpackhi_epi32(c0, c1);
+        const __m128i upper23 = _mm_unpacklo_epi32(c2, c3), lower23 = _mm_unpackhi_epi32(c2, c3);
+        StoreFourPixels<BytesPerPixel>(at, _mm_unpacklo_epi64(upper01, upper23));
+        if (rows > 1)
+            StoreFourPixels<BytesPerPixel>(at + pitch, _mm_unpackhi_epi64(upper01, upper23));
+        if (rows > 2)
+            StoreFourPixels<BytesPerPixel>(at + 2 * pitch, _mm_unpacklo_epi64(lower01, lower23));
+        if (rows > 3)
+            StoreFourPixels<BytesPerPixel>(at + 3 * pitch, _mm_unpackhi_epi64(lower01, lower23));
+    }
+};
 
 } // namespace
 
 void DrawFieldColumnsInFours(const WaveField& field, int32_t x0, int32_t y0, int32_t shiftX)
 {
-    WithPixelSize(pixelSurface.bytesPerPixel, [&](auto size) {
-        constexpr int bytes = decltype(size)::value;
-        DrawColumnsInFours<bytes>(field, pixelSurface, x0, y0, shiftX,
-                                  [](uint8_t* at, intptr_t pitch, const BlockColours& colours, int rows) {
-                                      StoreBlock<bytes>(at, pitch, colours, rows);
-                                  });
-    });
+    DrawFieldInFoursWith<StoreBlock>(field, x0, y0, shiftX);
 }
