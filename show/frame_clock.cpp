@@ -14,7 +14,8 @@ void StartFrameClock(uint32_t tick)
 
 void AdvanceFrameClock(uint32_t elapsedMs)
 {
-    // 0.001f is 0.0010000000474974513: the clock has always multiplied by the single-precision constant.
+    // 0.001f is 0.0010000000474974513: the single-precision constant, not 0.001, is the factor whose
+    // products every sceneTime, frameDelta and so every golden frame is computed from.
     const double seconds = double(elapsedMs) * double(0.001f);
     frameDelta = static_cast<float>(seconds - double(sceneTime));
     sceneTime = static_cast<float>(seconds);

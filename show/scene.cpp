@@ -46,20 +46,22 @@ struct WheelSegment {
     ChannelRamp red, green, blue;
 };
 
-constexpr float a = 3.047619104385376f;  // 128/42
-constexpr float b = 6.0714287757873535f; // 255/42
-constexpr float c = 3.0238094329833984f; // 127/42
+// A segment's slopes per entry: a channel's whole range (255/42), its lower half (128 to 0, 128/42) and its
+// upper half (255 to 128, 127/42).
+constexpr float whole = 6.0714287757873535f;     // 255/42
+constexpr float lowerHalf = 3.047619104385376f;  // 128/42
+constexpr float upperHalf = 3.0238094329833984f; // 127/42
 constexpr int wheelSegmentLength = 43;
 
 // clang-format off
 constexpr WheelSegment colourWheel[] = {
-    //  first   red           green         blue
-    {0,   {128, -a}, {0, b},      {255, 0}},  // violet  -> cyan
-    {42,  {0, 0},    {255, 0},    {255, -b}}, // cyan    -> green
-    {85,  {0, b},    {255, 0},    {0, 0}},    // green   -> yellow
-    {128, {255, 0},  {255, -c},   {0, 0}},    // yellow  -> orange
-    {170, {255, 0},  {128, -a},   {0, b}},    // orange  -> magenta
-    {213, {255, -c}, {0, 0},      {255, 0}},  // magenta -> violet
+    //  first   red                  green                blue
+    {0,   {128, -lowerHalf}, {0, whole},          {255, 0}},      // violet  -> cyan
+    {42,  {0, 0},            {255, 0},            {255, -whole}}, // cyan    -> green
+    {85,  {0, whole},        {255, 0},            {0, 0}},        // green   -> yellow
+    {128, {255, 0},          {255, -upperHalf},   {0, 0}},        // yellow  -> orange
+    {170, {255, 0},          {128, -lowerHalf},   {0, whole}},    // orange  -> magenta
+    {213, {255, -upperHalf}, {0, 0},              {255, 0}},      // magenta -> violet
 };
 // clang-format on
 
@@ -106,7 +108,6 @@ constexpr int32_t firstDrifterX = 40;
 constexpr int32_t drifterSpacing = 70;
 
 constexpr int32_t seaWaveAmplitude = 16; // pixels up and down
-constexpr int seaColumnTable = 1;
 
 template <typename Target> void ApplyRamps(Target& target, const Ramp* ramps, std::size_t count)
 {
@@ -140,7 +141,7 @@ void SetupScene()
 
     ApplyRamps(scene.seaField, seaRamps, std::size(seaRamps));
     scene.seaField.shadingMode = shadingVertical; // row n takes palette entry n
-    scene.seaField.fillSine(0.0f, 360.0f, 0, 256, seaWaveAmplitude, seaColumnTable);
+    scene.seaField.fillSine(0.0f, 360.0f, 0, 256, seaWaveAmplitude, columnDisplacementTable);
 
     ApplyRamps(scene.drifterSprite, starRamps, std::size(starRamps));
     scene.drifterSprite.shadingMode = shadingRadial;

@@ -1,6 +1,7 @@
-// Drawing a bitmap sprite's set pixels. A file of its own because it computes in doubles only (no
-// single-precision value is rounded here): the 32-bit build compiles it without -ffloat-store, whose store
-// and reload of every double variable would otherwise double the cost of the show's busiest loop.
+// Drawing a bitmap sprite's set pixels. Files of their own (sprite_pixels.cpp and the build's fast path,
+// show/listed_pixels.h) because they compute in doubles only (no single-precision value is rounded there):
+// the 32-bit build compiles them without -ffloat-store, whose store and reload of every double variable
+// would otherwise double the cost of the show's busiest loop.
 #pragma once
 
 #include <cstdint>

@@ -8,6 +8,10 @@
 #include "show/palette.h"
 #include "show/shading_mode.h"
 
+// The displacement tables by the number that WaveField::fillSine selects them with.
+inline constexpr uint32_t rowDisplacementTable = 0;
+inline constexpr uint32_t columnDisplacementTable = 1;
+
 struct WaveField {
     int32_t width;   // columns
     int32_t height;  // rows
@@ -31,7 +35,8 @@ struct WaveField {
     }
 
     // Samples amplitude * sin over [startDegrees, endDegrees) into count entries of a table from
-    // firstIndex on (table 0: rows, 1: columns; any other selects nothing), wrapping past entry 255.
+    // firstIndex on (table rowDisplacementTable or columnDisplacementTable; any other selects nothing),
+    // wrapping past entry 255.
     void fillSine(float startDegrees, float endDegrees, uint32_t firstIndex, int32_t count, int32_t amplitude,
                   uint32_t table);
 

@@ -8,8 +8,10 @@
 #include <gtest/gtest.h>
 
 #include "show/images.h"
+#include "show/listed_pixels.h"
 #include "show/portable_math.h"
 #include "show/random.h"
+#include "show/scene.h"
 #include "show/units.h"
 #include "tests/show/show_test_support.h"
 
@@ -422,10 +424,12 @@ TEST(BitmapSprite, DrawEqualsPlottingEveryPixelInOrder)
 
 TEST(BitmapSprite, DrawsFollowChangesBetweenThem)
 {
-    // Draws keep what they worked out for the image, pivot, mode, palette and format they drew last; a change
-    // to any of them between two draws must show in the second.
-    const char* const changes[] = {"image rewritten in place", "pivot moved", "shading mode", "palette", "format"};
-    for (int change = 0; change < 5; ++change) {
+    // Draws keep what they worked out for the image, its layout, pivot, mode, palette and format they drew
+    // last; a change to any one of them between two draws must show in the second.
+    const char* const changes[] = {
+        "image rewritten in place", "pivot moved across", "shading mode", "palette", "format",
+        "pivot moved down",         "bytes per row",      "image size"};
+    for (int change = 0; change < 8; ++change) {
         TestImage image{{3, 4}, {12, 12}, {20, 7}, {21, 7}};
         BitmapSprite sprite = MakeSprite(image);
         sprite.shadingMode = shadingHorizontal;
@@ -438,7 +442,10 @@ TEST(BitmapSprite, DrawsFollowChangesBetweenThem)
         case 1: ++sprite.pivotX; break;
         case 2: sprite.shadingMode = shadingRadial; break;
         case 3: sprite.palette[8].green = 99; break; // the pixel at (20, 7), 8 columns from the pivot
-        default: std::swap(masks[0], masks[2]); break;
+        case 4: std::swap(masks[0], masks[2]); break;
+        case 5: ++sprite.pivotY; break;
+        case 6: sprite.bytesPerRow = 4; break;
+        default: sprite.imageSize = 4 * 3; break; // rows 0 to 3 hold no set pixel
         }
         BitmapSprite reference = sprite;
         TestFrame expected(64, 64, 4), actual(64, 64, 4);
@@ -447,6 +454,71 @@ TEST(BitmapSprite, DrawsFollowChangesBetweenThem)
         actual.attach(masks[0], masks[1], masks[2]);
         sprite.draw(0.0f, 30, 30);
         EXPECT_TRUE(actual.storage == expected.storage) << changes[change];
+    }
+}
+
+TEST(BitmapSprite, FastPathEqualsOneByOneForEveryPivotAngleAndEdge)
+{
+    // Every list the show draws (the ring spoke at every radius it breathes through, and the star), in every
+    // shading mode and pixel size, drawn the build's fast way and by the definition: turned by eight angles
+    // 45 degrees apart, starting 3 degrees further at each radius so that together they take every multiple
+    // of 3, and the largest and the star also by the angles either side of each axis where the x87 way
+    // changes (sine or cosine near 2^-14), all with the whole sprite inside; then with the farthest pixel
+    // turned toward each edge and the pivot 1 pixel nearer the edge than that pixel's distance (that pixel
+    // lands outside, so the draw must clip) and 2 farther (it fits).
+    static PixelList list; // large: not on the stack
+    uint32_t colours[256];
+    for (uint32_t term = 0; term < 256; ++term)
+        colours[term] = (term + 1) * 0x010101u; // never 0 (terms here stay below 255), different in every size
+    for (int32_t radius = -120; radius <= 121; ++radius) {
+        const bool star = radius == 121;
+        BitmapSprite sprite(star ? drifterImageWidth : ringImageWidth, star ? drifterImageHeight : ringImageHeight,
+                            int32_t(star ? drifterImage.size() : ringImage.size()),
+                            star ? drifterImage.data() : ringImage.data());
+        if (!star)
+            PlaceRingPivot(sprite, radius);
+        sprite.shadingMode = uint8_t(radius & 3);
+        const uint32_t size = 1 + (uint32_t(radius) >> 2 & 3);
+        ASSERT_TRUE(ListPixels(sprite, list));
+        // The farthest pixel and its distance.
+        int32_t farthest = 0;
+        for (int32_t i = 0; i < list.count; ++i)
+            if (std::hypot(list.places[i].rx, list.places[i].ry) >
+                std::hypot(list.places[farthest].rx, list.places[farthest].ry))
+                farthest = i;
+        const double distance = std::hypot(list.places[farthest].rx, list.places[farthest].ry);
+        const int32_t reach = int32_t(distance) + 3, side = 2 * reach + 1;
+        TestFrame expected(side, side, size), actual(side, side, size);
+        auto compare = [&](float angle, int32_t x, int32_t y) {
+            const double radians = angle * degreesToRadians;
+            const double sine = float(PortableSine(radians)), cosine = float(PortableCosine(radians));
+            std::fill(expected.pixels(), expected.pixels() + side * side * size, 0);
+            std::fill(actual.pixels(), actual.pixels() + side * side * size, 0);
+            expected.attach(0, 0, 0); // the colours come packed
+            ListedDraw definition = SetUpListedDraw(list, sine, cosine, x, y, colours);
+            definition.clip = true;
+            DrawListedOneByOne(list, definition);
+            actual.attach(0, 0, 0);
+            DrawListedFast(list, SetUpListedDraw(list, sine, cosine, x, y, colours));
+            return expected.storage == actual.storage;
+        };
+        for (int k = 0; k < 8; ++k) {
+            const float angle = float((radius + 120) * 3 % 45 + 45 * k);
+            ASSERT_TRUE(compare(angle, reach, reach)) << "radius " << radius << ", angle " << angle;
+        }
+        for (float axis : {0.0f, 90.0f, 180.0f, 270.0f, 360.0f})
+            for (float off : {-0.0042f, -0.0033f, 0.0033f, 0.0042f})
+                ASSERT_TRUE(std::abs(radius) < 120 || compare(axis + off, reach, reach)) << "radius " << radius;
+        // The farthest pixel turned toward each edge, then the pivot moved toward it.
+        const double toward = std::atan2(list.places[farthest].ry, list.places[farthest].rx) / degreesToRadians;
+        for (int edge = 0; edge < 4; ++edge) {
+            const float angle = float(std::fmod(720.0 + edge * 90.0 - toward, 360.0)); // right, down, left, up
+            for (int32_t gap : {int32_t(distance) - 1, int32_t(distance) + 2}) {
+                const int32_t x = edge == 0 ? side - 1 - gap : edge == 2 ? gap : reach;
+                const int32_t y = edge == 1 ? side - 1 - gap : edge == 3 ? gap : reach;
+                ASSERT_TRUE(compare(angle, x, y)) << "radius " << radius << ", edge " << edge << ", gap " << gap;
+            }
+        }
     }
 }
 

@@ -45,6 +45,15 @@ void TestFrame::attach(uint32_t redMask, uint32_t greenMask, uint32_t blueMask)
     pixelSurface.pitch = pitch();
 }
 
+Palette DistinctPalette(const PixelFormat& format)
+{
+    // The unpacked colour of each packed value packs back to it in the show's formats.
+    Palette palette;
+    for (uint32_t e = 0; e < 256; ++e)
+        palette[e] = format.unpack((e * 0x010101u) & (format.redMask | format.greenMask | format.blueMask));
+    return palette;
+}
+
 ShowFrame::ShowFrame(const PixelFormat& newFormat)
     : TestFrame(screenGeometry.width, screenGeometry.height, newFormat.bytesPerPixel), format(newFormat)
 {

@@ -28,6 +28,10 @@ struct TestFrame {
     void attach(uint32_t redMask, uint32_t greenMask, uint32_t blueMask);
 };
 
+// A palette whose 256 entries pack to 256 different pixels in the format, all of them but entry 0 other
+// than black: a pixel drawn from a wrong entry shows.
+Palette DistinctPalette(const PixelFormat& format);
+
 // A 640x480 frame in one of the show's formats, with guard bytes around it, played into through the
 // show's host interface as every host plays it.
 struct ShowFrame : TestFrame {

@@ -2,9 +2,12 @@
 #include "show/wave_field.h"
 
 #include <cmath>
+#include <cstring>
 
 #include <gtest/gtest.h>
 
+#include "show/pixel_format.h"
+#include "show/wave_field_draws.h"
 #include "tests/show/show_test_support.h"
 
 namespace {
@@ -191,6 +194,40 @@ TEST(WaveField, DrawEqualsPlottingEveryPixelInOrder)
             field.draw(c.anchorX, c.anchorY);
             EXPECT_TRUE(expected.storage == actual.storage) << c.what << ", " << size << " bytes per pixel";
             EXPECT_TRUE(actual.guardsIntact()) << c.what;
+        }
+    }
+}
+
+TEST(WaveField, FastPathsEqualPixelByPixelAtEveryPhaseOfTheShow)
+{
+    // The show's sea takes 256 column phases, with row phase 0 and a flat row table, in five formats. Column i
+    // at phase p takes the table entry of column i + p at phase 0 and, its colour depending on the row alone,
+    // is drawn alike: so the sea at every phase is a 640-column window of one wider sea, drawn once by the
+    // definition. Its screen rows 320 to 479 are a frame of their own here, with the same bottom edge.
+    constexpr int32_t top = 320, rows = 480 - top, wideWidth = 640 + 255;
+    for (const NamedPixelFormat& named : namedPixelFormats) {
+        const PixelFormat& format = *named.format;
+        const uint32_t size = format.bytesPerPixel;
+        WaveField field = ShowSea();
+        field.palette = DistinctPalette(format);
+        WaveField wide = field;
+        wide.width = wideWidth;
+        TestFrame expected(wideWidth, rows, size), actual(640, rows, size);
+        expected.attach(format.redMask, format.greenMask, format.blueMask);
+        DrawFieldPixelByPixel(wide, 0, 336 - top);
+        for (int phase = 0; phase < 256; ++phase) {
+            field.columnPhase = uint8_t(phase);
+            for (auto* fastPath : {DrawFieldColumnsInFours, DrawFieldColumnByColumn}) {
+                std::fill(actual.pixels(), actual.pixels() + 640 * rows * size, 0);
+                actual.attach(format.redMask, format.greenMask, format.blueMask);
+                fastPath(field, 0, 336 - top, 0);
+                bool equal = actual.guardsIntact();
+                for (int32_t y = 0; y < rows && equal; ++y)
+                    equal = std::memcmp(actual.pixels() + y * actual.pitch(),
+                                        expected.pixels() + y * expected.pitch() + phase * size, 640 * size) == 0;
+                ASSERT_TRUE(equal) << "format " << named.name << ", column phase " << phase
+                                   << (fastPath == DrawFieldColumnsInFours ? ", in fours" : ", column by column");
+            }
         }
     }
 }

@@ -1,0 +1,36 @@
+// The ways a wave field is drawn into pixelSurface with its field origin on (x0, y0): pixel by pixel
+// through the plot, which defines the picture, and the faster ways for fields whose rows all shift alike
+// (by shiftX), which must leave the very same picture. WaveField::draw chooses among them.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+
+#include "show/wave_field.h"
+
+// The palette index of field pixel (column, row) in a shading mode, before the wrap to 256.
+template <uint8_t Mode> inline uint32_t FieldIndex(const WaveField& field, int32_t column, int32_t row)
+{
+    if constexpr (Mode == shadingHorizontal) {
+        return field.colourOffset + static_cast<uint32_t>(column);
+    } else if constexpr (Mode == shadingVertical) {
+        return field.colourOffset + static_cast<uint32_t>(row);
+    } else if constexpr (Mode == shadingRadial) {
+        // Distance from the centre; the colour offset is not added in this mode.
+        const int64_t dx = column - field.centreX;
+        const int64_t dy = row - field.centreY;
+        return static_cast<uint32_t>(std::sqrt(double(dx * dx + dy * dy)));
+    } else {
+        return field.colourOffset;
+    }
+}
+
+// Every field pixel through the plot, row by row from the top, each row left to right: the definition.
+void DrawFieldPixelByPixel(const WaveField& field, int32_t x0, int32_t y0);
+
+// Column by column, one clipped run down the screen each (show/wave_field_columns.cpp): any shading mode.
+void DrawFieldColumnByColumn(const WaveField& field, int32_t x0, int32_t y0, int32_t shiftX);
+
+// Four columns at a time (show/wave_field_fours.h, stored by the build's fast path): flat or by-row
+// shading only, whose colour depends on the row alone.
+void DrawFieldColumnsInFours(const WaveField& field, int32_t x0, int32_t y0, int32_t shiftX);
