@@ -2,7 +2,7 @@
 # Checks the import table of Orvelle.scr: it may import only KERNEL32, USER32, GDI32, ADVAPI32, SHELL32 and
 # WINMM, no wide-character (...W) function, and the 32-bit saver only functions of the list below, each one
 # that Windows 95 as first released exports: where a DLL or a function is missing, Windows refuses to load
-# the program at all. Its header must ask for no later subsystem than Windows 95's (4.0), and it must not be
+# the program at all; nor may its header ask for a later subsystem than Windows 95's (4.0). It must not be
 # marked as using no exception handlers, since start-up's fault guard is one.
 #
 # With a size limit, it also checks that the file is no larger, so that a change that bloats the saver shows.
@@ -60,7 +60,7 @@ for import in $imports; do
     fi
 done
 subsystem=$(sed -nE 's/^MajorSubsystemVersion[[:space:]]+([0-9]+).*/\1/p' <<<"$headers")
-if ((subsystem > 4)); then
+if ((win32 && subsystem > 4)); then
     echo "subsystem version $subsystem: Windows 95 loads no image above 4.0"
     status=1
 fi
