@@ -113,7 +113,7 @@ void ReadOptions(int32_t count, char** arguments, Options& options)
             BadOption(option);
         const char* text = arguments[++i];
         const char* end = ReadNumber(text, value);
-        if (Same(option, "--format") && 
+        if (Same(option, "--format") &&
             (options.format = FindPixelFormat(std::string_view(text, Length(text)))) != nullptr)
             continue;
         if (Same(option, "--out")) {
