@@ -1,7 +1,9 @@
-# The show and the render tool for 32-bit Linux with the code generation of the 32-bit Windows build (x87,
-# no MMX or SSE), linked statically and run under qemu-user emulating a Pentium II, which stops with SIGILL
-# on any instruction that processor lacks. It proves on any machine, even one that refuses 32-bit code, that
-# the 32-bit Windows build's arithmetic draws the native build's frames.
+# The show and the render tool for 32-bit Linux with the code generation of the 32-bit Windows build (the
+# i486's instructions, x87), linked statically and run under qemu-user, which stops with SIGILL on any
+# instruction the emulated processor lacks. It proves on any machine, even one that refuses 32-bit code, that
+# the 32-bit Windows build's arithmetic draws the native build's frames: orvelle-render-bare, which needs no
+# C library, runs as an i486 (the native build's render_native_equals_x87). The unit tests run as a
+# Pentium II: they link Debian's C library, which is built for the i686.
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(CMAKE_CXX_COMPILER g++)

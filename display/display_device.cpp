@@ -9,6 +9,23 @@ DisplayDevice displayDevice;
 
 namespace {
 
+using DirectDrawCreateFunction = HRESULT(WINAPI*)(GUID*, IDirectDraw**, IUnknown*);
+
+// DirectDrawCreate of ddraw.dll, loaded on first use and kept for the life of the process (the device's
+// objects live in it). Windows 95 without DirectX has no ddraw.dll: the saver must still load there, for the
+// preview, the about dialog and the password change, so the library is not imported. Null when there is
+// no such library or function.
+DirectDrawCreateFunction LoadDirectDrawCreate()
+{
+    static HMODULE library;
+    if (library == nullptr)
+        library = LoadLibraryA("ddraw.dll");
+    if (library == nullptr)
+        return nullptr;
+    return reinterpret_cast<DirectDrawCreateFunction>(
+        reinterpret_cast<void*>(GetProcAddress(library, "DirectDrawCreate")));
+}
+
 // The set-up's failure step, as each of its steps names it: the device object goes, and everything made
 // from it with it.
 void GiveUp()
@@ -37,7 +54,8 @@ void SetupDisplayDevice()
     DisplayDevice& device = displayDevice;
     if (device.directDraw != nullptr)
         return;
-    if (DirectDrawCreate(nullptr, &device.directDraw, nullptr) != DD_OK) {
+    const DirectDrawCreateFunction create = LoadDirectDrawCreate();
+    if (create == nullptr || create(nullptr, &device.directDraw, nullptr) != DD_OK) {
         device.directDraw = nullptr;
         return;
     }

@@ -1,8 +1,18 @@
-// The process entry: the argument text after the program name, the mode's run and the exit.
+// The process entry, linked without any C runtime: the x87 set up, the static initialisers, the argument
+// text after the program name, the mode's run and the exit.
 #include <windows.h>
 
 #include "shell/command_line.h"
 #include "shell/dispatch_command_line.h"
+#include "show/portable_math.h"
+
+// The static initialisers as the linker lists them: -1, then one function per initialiser (the ordinary
+// ones in link order, then those with a priority, by priority), then a null pointer.
+extern "C" void (*__CTOR_LIST__[])();
+
+// The image's entry point (-Wl,--entry=SaverStart), called by the system with nothing on the stack but the
+// return address; the same symbol name on every architecture.
+extern "C" [[noreturn]] void SaverStart() asm("SaverStart");
 
 namespace {
 
@@ -11,8 +21,19 @@ const char* NextCharacter(const char* text)
     return CharNextA(text);
 }
 
-// Ends the process with the mode's result; the runtime's exit processing (static destructors, functions
-// queued to run at exit) does not run.
+// Runs the static initialisers from the last listed to the first, as the toolchain's own start-up does:
+// those with a priority first (UseDoublePrecision's), then the others in reverse link order. The show's
+// random sequence starts in them, so the frames depend on this order.
+void RunStaticInitialisers()
+{
+    int32_t count = 0;
+    while (__CTOR_LIST__[count + 1] != nullptr)
+        ++count;
+    for (int32_t i = count; i >= 1; --i)
+        __CTOR_LIST__[i]();
+}
+
+// Ends the process with the mode's result; static destructors do not run (the show's objects have none).
 [[noreturn]] void SaverEntry()
 {
     const char* arguments = SkipProgramName(GetCommandLineA(), NextCharacter);
@@ -22,11 +43,12 @@ const char* NextCharacter(const char* text)
 
 } // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR commandLine, int showCommand)
+void SaverStart()
 {
-    (void)instance;
-    (void)previousInstance;
-    (void)commandLine;
-    (void)showCommand;
+    // The x87 in its initial state (every exception masked), then at 53-bit precision before any static
+    // initialiser computes a double.
+    asm volatile("fninit");
+    UseDoublePrecision();
+    RunStaticInitialisers();
     SaverEntry();
 }

@@ -1,7 +1,6 @@
-// Frames to PNG and raw files, and their digests. PNG compression is stb_image_write's.
+// Frames to PNG and raw files.
 #include "tools/render/frame_writer.h"
 
-#include <array>
 #include <cstdio>
 #include <vector>
 
@@ -14,32 +13,10 @@
 
 namespace {
 
-constexpr std::array<uint32_t, 256> MakeCrcTable()
-{
-    std::array<uint32_t, 256> table{};
-    for (uint32_t n = 0; n < 256; ++n) {
-        uint32_t c = n;
-        for (int k = 0; k < 8; ++k)
-            c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-        table[n] = c;
-    }
-    return table;
-}
-
-constexpr std::array<uint32_t, 256> crcTable = MakeCrcTable();
-
 // PNG is given the colours as bytes: red, green, blue, pixel after pixel.
 static_assert(sizeof(Colour) == 3, "a Colour is three bytes without padding");
 
 } // namespace
-
-uint32_t Crc32(const uint8_t* data, std::size_t size, uint32_t crc)
-{
-    crc = ~crc;
-    for (std::size_t i = 0; i < size; ++i)
-        crc = crcTable[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
-    return ~crc;
-}
 
 bool WriteFile(const std::string& path, const void* data, std::size_t size)
 {

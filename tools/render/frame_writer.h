@@ -8,9 +8,7 @@
 
 #include "show/palette.h"
 #include "show/pixel_format.h"
-
-// The CRC-32 of PNG and zip (reflected polynomial 0xEDB88320), continued from crc.
-uint32_t Crc32(const uint8_t* data, std::size_t size, uint32_t crc = 0);
+#include "tools/render/crc32.h"
 
 // Writes size bytes to a new file at path. Returns false when the file cannot be written.
 bool WriteFile(const std::string& path, const void* data, std::size_t size);

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# The display set-up's failure paths under Wine, with the stand-in ddraw.dll failing one step at a time: the
-# full-screen run on a 1024x768 screen shows its error text at (432, 384) and nothing else, the picture stays
-# still, the set-up stops at the failing step and releases the device object once and nothing made from it,
-# and a key still ends the run with exit code 0. A run whose set-up succeeds shows no text at all, and as the
-# stand-in's vertical-blank wait returns at once, its frames come no faster than the refresh rate the
-# stand-in reports, or 60 Hz when it reports none.
+# The display set-up's failure paths under Wine, with the stand-in ddraw.dll failing one step at a time, or
+# refusing to load as where there is none: the full-screen run on a 1024x768 screen shows its error text at
+# (432, 384) and nothing else, the picture stays still, the set-up stops at the failing step and releases
+# the device object once and nothing made from it, and a key still ends the run with exit code 0. A run
+# whose set-up succeeds shows no text at all, and as the stand-in's vertical-blank wait returns at once,
+# its frames come no faster than the refresh rate the stand-in reports, or 60 Hz when it reports none.
 #   display_failure_test.sh DRIVER.exe DDRAW.dll   (run by CTest; starts its own X server)
 # Checks report as `condition && pass || fail` (or the reverse): pass and fail always succeed, so one runs.
 # shellcheck disable=SC2015
@@ -58,6 +58,7 @@ waits() { grep -c ' WaitForVerticalBlank' "$1" 2>/dev/null; }
 # The text each mode shows, and the set-up call that must be the last before it gives up (or, for a
 # set-up that succeeds, the last call of all).
 cases="
+unloadable              directdraw
 fail-create             directdraw  DirectDrawCreate failed
 fail-cooperative        directdraw  device SetCooperativeLevel flags=17 failed
 fail-primary            directdraw  device CreateSurface primary failed
@@ -116,7 +117,7 @@ while read -r mode text last; do
     # No surface, palette or clipper is released on its own; the device once, at the set-up's failure or at
     # the end of a run that had one.
     case $mode in
-    fail-create) at_setup='' at_end='' ;;
+    unloadable | fail-create) at_setup='' at_end='' ;;
     depth32) at_setup='' at_end="device Release refs=0;" ;;
     *) at_setup="device Release refs=0;" at_end=$at_setup ;;
     esac

@@ -303,6 +303,15 @@ FakeDevice device;
 
 } // namespace
 
+// With ORVELLE_FAKE_DDRAW=unloadable the library refuses to load, as on Windows 95 without DirectX,
+// which has no ddraw.dll.
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, void*)
+{
+    char name[16] = "";
+    const DWORD length = GetEnvironmentVariableA("ORVELLE_FAKE_DDRAW", name, sizeof name);
+    return reason != DLL_PROCESS_ATTACH || length >= sizeof name || std::strcmp(name, "unloadable") != 0;
+}
+
 extern "C" HRESULT WINAPI DirectDrawCreate(GUID*, LPDIRECTDRAW* created, IUnknown*)
 {
     char name[64] = "";

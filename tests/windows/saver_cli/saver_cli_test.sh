@@ -6,10 +6,12 @@
 # code and what was shown: the full-screen window, the preview child inside the right host window, the
 # dialog's owner window, the change-password call that reached the stand-in MPR.DLL.
 #
-#   saver_cli_test.sh ORVELLE.scr MPR.DLL CLI_LAUNCH.exe CLI_ECHO.exe CLI_WINDOWS.exe   (run by CTest)
+#   saver_cli_test.sh ORVELLE.scr MPR.DLL CLI_LAUNCH.exe CLI_ECHO.exe CLI_WINDOWS.exe PASSWORD.CPL
+#   (run by CTest)
 #
-# The saver runs under names of its own (cli-orvelle.scr, and cli-orvelle-98.scr with Wine reporting
-# Windows 98 to it), never as Orvelle.scr, whose per-program settings in the prefix stay untouched.
+# The saver runs under names of its own (cli-orvelle.scr, and cli-orvelle-98.scr and cli-orvelle-95.scr
+# with Wine reporting Windows 98 and 95 to them), never as Orvelle.scr, whose per-program settings in the
+# prefix stay untouched.
 set -uo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd -P)"
 
@@ -25,6 +27,7 @@ mpr=$2
 launch=$3
 echo_program=$4
 windows=$5
+password_cpl=$6
 work=$(mktemp -d /tmp/orvelle-cli.XXXXXX)
 trap 'stop_all; rm -rf "$work"' EXIT
 
@@ -33,36 +36,42 @@ quiet() { "$@" >/dev/null 2>&1; }
 # Output of a Windows console program without its carriage returns.
 run_windows() { "$wine_run" "$@" 2>/dev/null | tr -d '\r'; }
 
-# The saver three times, each with the stand-in MPR.DLL beside it: plain, as Windows 98, and in a folder whose
-# name has a space in it.
+# The saver four times, each with the stand-in MPR.DLL beside it: plain, as Windows 98, as Windows 95 (with
+# the stand-in PASSWORD.CPL too), and in a folder whose name has a space in it.
 spaced="$work/Orvelle saver"
 mkdir -p "$spaced"
 cp "$saver" "$work/cli-orvelle.scr"
 cp "$saver" "$work/cli-orvelle-98.scr"
+cp "$saver" "$work/cli-orvelle-95.scr"
+cp "$password_cpl" "$work/"
 cp "$saver" "$spaced/cli-orvelle.scr"
 cp "$mpr" "$work/"
 cp "$mpr" "$spaced/"
 plain_path=$(windows_path "$work/cli-orvelle.scr")
 win98_path=$(windows_path "$work/cli-orvelle-98.scr")
+win95_path=$(windows_path "$work/cli-orvelle-95.scr")
 spaced_path=$(windows_path "$spaced/cli-orvelle.scr")
 log="$work/mpr.log"
 export ORVELLE_TEST_LOG
 ORVELLE_TEST_LOG=$(windows_path "$log")
 
-use_virtual_desktop 1024x768 cli-orvelle.scr cli-orvelle-98.scr "$(basename "$launch")" \
+use_virtual_desktop 1024x768 cli-orvelle.scr cli-orvelle-98.scr cli-orvelle-95.scr "$(basename "$launch")" \
     "$(basename "$echo_program")" "$(basename "$windows")"
 app_key='HKCU\Software\Wine\AppDefaults'
+desktop_key='HKCU\Control Panel\Desktop'
 quiet "$wine_run" reg delete "$app_key\\cli-orvelle.scr" /v Version /f
 quiet "$wine_run" reg add "$app_key\\cli-orvelle-98.scr" /v Version /t REG_SZ /d win98 /f ||
     fail "cannot set the Windows 98 version for cli-orvelle-98.scr"
-# Both copies load the stand-in MPR.DLL rather than Wine's, so that a call on the NT platform would show too.
-for name in cli-orvelle.scr cli-orvelle-98.scr; do
+quiet "$wine_run" reg add "$app_key\\cli-orvelle-95.scr" /v Version /t REG_SZ /d win95 /f ||
+    fail "cannot set the Windows 95 version for cli-orvelle-95.scr"
+# The copies load the stand-in MPR.DLL rather than Wine's, so that a call on the NT platform would show too.
+for name in cli-orvelle.scr cli-orvelle-98.scr cli-orvelle-95.scr; do
     quiet "$wine_run" reg add "$app_key\\$name\\DllOverrides" /v mpr /t REG_SZ /d native,builtin /f ||
         fail "cannot set the MPR.DLL override for $name"
 done
 
 # The windows the saver is pointed at: an owner (the foreground window), another window and preview hosts.
-previews=6
+previews=7
 start host "$windows" host $previews
 for ((i = 0; i < 300; i++)); do
     grep -q '^owner' "$work/host.out" 2>/dev/null && break
@@ -91,15 +100,16 @@ done
 # The cases. Fields, separated by '|':
 #   what the case is
 #   the command line: @PLAIN (the saver's path, no space in it), @SPACED (a path with a space in it,
-#     unquoted), @QUOTED (the same in double quotes) or @WIN98 (the Windows 98 copy), then the argument text
-#     with printf escapes (\t, \xHH, \x20); {OWNER}, {OTHER}, {NOWIN} and {PREVIEW} (the next unused preview
-#     host) stand for window handles written in decimal
+#     unquoted), @QUOTED (the same in double quotes), @WIN98 or @WIN95 (the Windows 98 or 95 copy), then the
+#     argument text with printf escapes (\t, \xHH, \x20); {OWNER}, {OTHER}, {NOWIN} and {PREVIEW} (the next
+#     unused preview host) stand for window handles written in decimal
 #   how the run ends: key (the full-screen window comes up, a key ends it), second (the same, with a second run
 #     started meanwhile), destroy (the preview child comes up in the host, the host is destroyed), enter or esc
 #     (the about dialog comes up and gets that key), none (the run ends by itself, within 15 seconds)
 #   the exit code (signed; Wine's own exit status is its low byte, 255 for -1)
 #   for dialogs the owner window (OWNER, OTHER or 0); for /a, mpr=HANDLE for the one call to PwdChangePasswordA
-#     or nompr for none
+#     or nompr for none; password: the screen-saver password is on for the run, and the key goes through
+#     VerifyScreenSavePwd (which says yes)
 #   when the system changes the bytes on the way: the command line as the program receives it; command lines
 #     with bytes outside printable ASCII are checked to arrive as this, or unchanged when it is empty
 cases=(
@@ -139,6 +149,12 @@ cases=(
     "/a on Windows 98                     | @WIN98 /a                 | none    |  0 | mpr=OWNER"
     "/a no window on Windows 98           | @WIN98 /a {NOWIN}         | none    |  0 | mpr=OWNER"
     "/a HWND on NT                        | @PLAIN /a {OTHER}         | none    | -1 | nompr"
+    # Windows 95 as first released: every mode, full screen with and without the password.
+    "/s on Windows 95                     | @WIN95 /s                 | key     |  0 |"
+    "/s on Windows 95 with a password     | @WIN95 /s                 | key     |  0 | password"
+    "/p HWND on Windows 95                | @WIN95 /p {PREVIEW}       | destroy |  0 |"
+    "/c on Windows 95                     | @WIN95 /c                 | esc     |  2 | OWNER"
+    "/a HWND on Windows 95                | @WIN95 /a {OTHER}         | none    |  0 | mpr=OTHER"
     # Anything else: -1 at once.
     "/x                                   | @PLAIN /x                 | none    | -1 |"
     "/?                                   | @PLAIN /?                 | none    | -1 |"
@@ -175,6 +191,7 @@ expand_line() {
     case $prefix in
     @PLAIN) name=$plain_path line_app=$plain_path ;;
     @WIN98) name=$win98_path line_app=$win98_path ;;
+    @WIN95) name=$win95_path line_app=$win95_path ;;
     @SPACED) name=$spaced_path line_app=$spaced_path ;;
     @QUOTED) name="\"$spaced_path\"" line_app=$spaced_path ;;
     *) name='' line_app=$plain_path ;;
@@ -245,6 +262,8 @@ for row in "${cases[@]}"; do
     : >"$log"
 
     name=run$number
+    [ "$check" = password ] &&
+        quiet "$wine_run" reg add "$desktop_key" /v ScreenSaveUsePassword /t REG_DWORD /d 1 /f
     start "$name" "$launch" "$app" "$sent"
     got=
     case $ending in
@@ -302,6 +321,9 @@ for row in "${cases[@]}"; do
         ;;
     esac
 
+    [ "$check" = password ] && quiet "$wine_run" reg delete "$desktop_key" /v ScreenSaveUsePassword /f
+    [ "$check" != password ] || grep -q '^VerifyScreenSavePwd returns' "$log" ||
+        problems+=("the key did not go through VerifyScreenSavePwd")
     calls=$(tr -d '\r' <"$log" 2>/dev/null | grep '^PwdChangePasswordA' | sed 's/ tick=[0-9]*//')
     case $check in
     mpr=*)
