@@ -4,6 +4,7 @@
 #include <mmsystem.h>
 
 #include "display/display_device.h"
+#include "display/screen_monitors.h"
 #include "host_rules/picture_placement.h"
 #include "shell/saver_window.h"
 #include "shell/shell_state.h"
@@ -25,6 +26,13 @@ constexpr char depthErrorText[errorTextLength + 1] = "\x95\x4B\x97\x76\x95\x5C\x
                                                      "256\x88\xC8\x8F\xE3\x81\x6A ";
 // The error text starts this far left of the client area's centre.
 constexpr int errorTextOffsetX = 80;
+constexpr int32_t maxMonitors = 16;
+
+void PictureRects(const PicturePlacement& place, RECT& source, RECT& dest)
+{
+    source = {place.x.source, place.y.source, place.x.source + place.x.length, place.y.source + place.y.length};
+    dest = {place.x.dest, place.y.dest, place.x.dest + place.x.length, place.y.dest + place.y.length};
+}
 
 // The multimedia timer's clock in microseconds, wrapping modulo 2^32 like the milliseconds it counts.
 uint32_t TimerClockMicroseconds()
@@ -40,7 +48,16 @@ void OnCreate(HWND window)
     state.clientWidth = client.right - client.left;
     state.clientHeight = client.bottom - client.top;
     state.displayWindow = window;
-    CentrePicture(state.clientWidth, state.clientHeight, state.sourceRect, state.destRect);
+    // The primary surface is the primary monitor, whose corner is the screen's origin: the picture is centred
+    // on it, wherever the window reaches over the other monitors.
+    POINT origin = {0, 0};
+    ClientToScreen(window, &origin);
+    ScreenBox monitors[maxMonitors];
+    int32_t primary = 0;
+    const int32_t count = isPreview != 0 ? 0 : ReadScreenMonitors(monitors, maxMonitors, primary);
+    const MonitorPlacement place =
+        PlaceOnPrimary({origin.x, origin.y, state.clientWidth, state.clientHeight}, monitors, count, primary);
+    PictureRects(place.picture, state.sourceRect, state.destRect);
     // The primary surface counts from the screen's corner, the client area from the window's.
     MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&state.destRect), 2);
 
@@ -148,9 +165,7 @@ void DrawFrame()
 
 void CentrePicture(int32_t clientWidth, int32_t clientHeight, RECT& source, RECT& dest)
 {
-    const PicturePlacement place = PlacePicture(clientWidth, clientHeight);
-    source = {place.x.source, place.y.source, place.x.source + place.x.length, place.y.source + place.y.length};
-    dest = {place.x.dest, place.y.dest, place.x.dest + place.x.length, place.y.dest + place.y.length};
+    PictureRects(PlacePicture(clientWidth, clientHeight), source, dest);
 }
 
 LRESULT SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
