@@ -5,6 +5,7 @@
 #   two_monitor_test.sh DRIVER.exe   (run by CTest; starts its own X server, exits 77 where it cannot)
 set -uo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd -P)"
+# shellcheck source=saver_test_lib.sh
 . "$here/saver_test_lib.sh"
 driver=$1
 work=$(mktemp -d)
