@@ -24,7 +24,7 @@ constexpr char directDrawErrorText[errorTextLength + 1] = "DirectDraw\x8F\x89\x8
 // "必要表示色（256以上） ": the display shows too few colours.
 constexpr char depthErrorText[errorTextLength + 1] = "\x95\x4B\x97\x76\x95\x5C\x8E\xA6\x90\x46\x81\x69"
                                                      "256\x88\xC8\x8F\xE3\x81\x6A ";
-// The error text starts this far left of the client area's centre.
+// The error text starts this far left of the picture's centre.
 constexpr int errorTextOffsetX = 80;
 constexpr int32_t maxMonitors = 16;
 
@@ -124,7 +124,12 @@ void OnPaint(HWND window)
         DeleteDC(memory);
     } else {
         const char* text = displayDevice.unsupportedDepth != 0 ? depthErrorText : directDrawErrorText;
-        TextOutA(dc, state.clientWidth / 2 - errorTextOffsetX, state.clientHeight / 2, text, errorTextLength);
+        // Where the picture's centre would be: the client area's centre on a single monitor, the primary
+        // monitor's on several.
+        POINT centre = {(state.destRect.left + state.destRect.right) / 2,
+                        (state.destRect.top + state.destRect.bottom) / 2};
+        ScreenToClient(window, &centre);
+        TextOutA(dc, centre.x - errorTextOffsetX, centre.y, text, errorTextLength);
     }
     EndPaint(window, &paint);
 }
