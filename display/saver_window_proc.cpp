@@ -4,6 +4,7 @@
 #include <mmsystem.h>
 
 #include "display/display_device.h"
+#include "display/screen_monitors.h"
 #include "host_rules/picture_placement.h"
 #include "shell/saver_window.h"
 #include "shell/shell_state.h"
@@ -21,8 +22,15 @@ constexpr char directDrawErrorText[errorTextLength + 1] = "DirectDraw\x8F\x89\x8
 // "必要表示色（256以上） ": the display shows too few colours.
 constexpr char depthErrorText[errorTextLength + 1] = "\x95\x4B\x97\x76\x95\x5C\x8E\xA6\x90\x46\x81\x69"
                                                      "256\x88\xC8\x8F\xE3\x81\x6A ";
-// The error text starts this far left of the client area's centre.
+// The error text starts this far left of the picture's centre.
 constexpr int errorTextOffsetX = 80;
+constexpr int32_t maxMonitors = 16;
+
+void PictureRects(const PicturePlacement& place, RECT& source, RECT& dest)
+{
+    source = {place.x.source, place.y.source, place.x.source + place.x.length, place.y.source + place.y.length};
+    dest = {place.x.dest, place.y.dest, place.x.dest + place.x.length, place.y.dest + place.y.length};
+}
 
 // The multimedia timer's clock in microseconds, wrapping modulo 2^32 like the milliseconds it counts.
 uint32_t TimerClockMicroseconds()
@@ -38,7 +46,16 @@ void OnCreate(HWND window)
     state.clientWidth = client.right - client.left;
     state.clientHeight = client.bottom - client.top;
     state.displayWindow = window;
-    CentrePicture(state.clientWidth, state.clientHeight, state.sourceRect, state.destRect);
+    // The primary surface is the primary monitor, whose corner is the screen's origin: the picture is centred
+    // on it, wherever the window reaches over the other monitors.
+    POINT origin = {0, 0};
+    ClientToScreen(window, &origin);
+    ScreenBox monitors[maxMonitors];
+    int32_t primary = 0;
+    const int32_t count = isPreview != 0 ? 0 : ReadScreenMonitors(monitors, maxMonitors, primary);
+    const MonitorPlacement place =
+        PlaceOnPrimary({origin.x, origin.y, state.clientWidth, state.clientHeight}, monitors, count, primary);
+    PictureRects(place.picture, state.sourceRect, state.destRect);
     // The primary surface counts from the screen's corner, the client area from the window's.
     MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&state.destRect), 2);
 
@@ -105,7 +122,12 @@ void OnPaint(HWND window)
         DeleteDC(memory);
     } else {
         const char* text = displayDevice.unsupportedDepth != 0 ? depthErrorText : directDrawErrorText;
-        TextOutA(dc, state.clientWidth / 2 - errorTextOffsetX, state.clientHeight / 2, text, errorTextLength);
+        // Where the picture's centre would be: the client area's centre on a single monitor, the primary
+        // monitor's on several.
+        POINT centre = {(state.destRect.left + state.destRect.right) / 2,
+                        (state.destRect.top + state.destRect.bottom) / 2};
+        ScreenToClient(window, &centre);
+        TextOutA(dc, centre.x - errorTextOffsetX, centre.y, text, errorTextLength);
     }
     EndPaint(window, &paint);
 }
@@ -146,9 +168,7 @@ void DrawFrame()
 
 void CentrePicture(int32_t clientWidth, int32_t clientHeight, RECT& source, RECT& dest)
 {
-    const PicturePlacement place = PlacePicture(clientWidth, clientHeight);
-    source = {place.x.source, place.y.source, place.x.source + place.x.length, place.y.source + place.y.length};
-    dest = {place.x.dest, place.y.dest, place.x.dest + place.x.length, place.y.dest + place.y.length};
+    PictureRects(PlacePicture(clientWidth, clientHeight), source, dest);
 }
 
 LRESULT SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

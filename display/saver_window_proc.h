@@ -14,7 +14,7 @@ struct SaverWindowState {
     int32_t clientWidth; // client size at creation
     int32_t clientHeight;
     RECT sourceRect;       // the part of the off-screen picture that is shown
-    RECT destRect;         // where it goes on the primary surface: the picture centred in the window
+    RECT destRect;         // where it goes on the primary surface: centred on the primary monitor
     HBITMAP previewBitmap; // bitmap 103, preview only
     int32_t previewWidth;
     int32_t previewHeight;

@@ -5,6 +5,7 @@
 
 #include "display/saver_window_proc.h"
 #include "host_rules/pointer_travel.h"
+#include "shell/monitor_covers.h"
 #include "shell/shell_state.h"
 #include "shell/system_password.h"
 
@@ -137,8 +138,10 @@ int32_t RunSaverWindow(HWND parent)
                             area.bottom - area.top, parent, nullptr, moduleInstance, nullptr);
     }
     if (saverWindow != nullptr) {
-        if (parent == nullptr)
+        if (parent == nullptr) {
+            CoverOtherMonitors(saverWindow);
             SetForegroundWindow(saverWindow);
+        }
         MSG message;
         while (GetMessageA(&message, nullptr, 0, 0) != 0) {
             TranslateMessage(&message);
@@ -146,6 +149,7 @@ int32_t RunSaverWindow(HWND parent)
         }
         exitCode = message.wParam;
     }
+    RemoveMonitorCovers();
     UnloadPasswordLibrary();
     return static_cast<int32_t>(exitCode);
 }

@@ -3,12 +3,15 @@
 #include <X11/Xutil.h>
 #include <cstddef>
 #include <cstdio>
+#include <cstring>
+#include <iterator>
 #include <sys/ipc.h>
 #include <sys/shm.h>
 
 #include "host_rules/picture_placement.h"
 #include "show/screen_geometry.h"
 #include "show/show_host.h"
+#include "x11/monitor_list.h"
 #include "x11/x11_host.h"
 
 namespace {
@@ -125,24 +128,21 @@ void DrawPicture(uint32_t elapsedMs)
 void PutPicture(bool borders)
 {
     X11Host& host = x11Host;
-    const PicturePlacement place = PlacePicture(host.width, host.height);
-    const int32_t sourceX = place.x.source, sourceY = place.y.source;
-    const int32_t destX = place.x.dest, destY = place.y.dest;
-    const int32_t spanX = place.x.length, spanY = place.y.length;
-    if (borders) {
-        // Above, below, left of and right of the picture, each only where there is room.
+    if (borders && host.spansMonitors)
+        host.monitorCount = ReadMonitors(host.display, RootWindow(host.display, host.screen), host.monitors,
+                                         int32_t(std::size(host.monitors)), host.primaryMonitor);
+    const MonitorPlacement place =
+        PlaceOnPrimary({0, 0, host.width, host.height}, host.monitors, host.monitorCount, host.primaryMonitor);
+    const int32_t sourceX = place.picture.x.source, sourceY = place.picture.y.source;
+    const int32_t destX = place.picture.x.dest, destY = place.picture.y.dest;
+    const int32_t spanX = place.picture.x.length, spanY = place.picture.y.length;
+    if (borders && place.blackCount > 0) {
         XRectangle bands[4];
-        int count = 0;
-        auto band = [&](int32_t x, int32_t y, int32_t w, int32_t h) {
-            if (w > 0 && h > 0)
-                bands[count++] = {short(x), short(y), (unsigned short)(w), (unsigned short)(h)};
-        };
-        band(0, 0, host.width, destY);
-        band(0, destY + spanY, host.width, host.height - destY - spanY);
-        band(0, destY, destX, spanY);
-        band(destX + spanX, destY, host.width - destX - spanX, spanY);
-        if (count > 0)
-            XFillRectangles(host.display, host.window, host.gc, bands, count);
+        for (int32_t i = 0; i < place.blackCount; ++i) {
+            const ScreenBox& band = place.black[i];
+            bands[i] = {short(band.x), short(band.y), (unsigned short)(band.width), (unsigned short)(band.height)};
+        }
+        XFillRectangles(host.display, host.window, host.gc, bands, place.blackCount);
     }
     if (spanX == 0 || spanY == 0)
         return;

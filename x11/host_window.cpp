@@ -255,8 +255,8 @@ bool SetUpHostWindow(Placement placement, unsigned long windowId)
     bool ready = false;
     switch (placement) {
     case Placement::ownWindow: ready = CreateOwnWindow(false); break;
-    case Placement::fullScreen: ready = CreateOwnWindow(true); break;
-    case Placement::root: ready = UseForeignWindow(RootWindow(host.display, host.screen)); break;
+    case Placement::fullScreen: ready = host.spansMonitors = CreateOwnWindow(true); break;
+    case Placement::root: ready = host.spansMonitors = UseForeignWindow(RootWindow(host.display, host.screen)); break;
     case Placement::windowId: ready = UseForeignWindow(windowId); break;
     }
     if (!ready)

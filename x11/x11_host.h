@@ -6,6 +6,7 @@
 #include <X11/extensions/XShm.h>
 #include <cstdint>
 
+#include "host_rules/picture_placement.h"
 #include "show/pixel_format.h"
 #include "x11/host_options.h"
 
@@ -33,6 +34,12 @@ struct X11Host {
     bool putPending = false;    // the server may still be reading the shared image
     Atom deleteWindowAtom = 0;
     bool windowGone = false; // the window was destroyed under the program
+    // The full-screen window or the root: the picture goes on the primary of the root's monitors, which are
+    // read again whenever the window is exposed or resized (a new monitor layout resizes the root).
+    bool spansMonitors = false;
+    ScreenBox monitors[16] = {}; // in root coordinates, which are the window's
+    int32_t monitorCount = 0;    // 0: the whole window is taken as one monitor
+    int32_t primaryMonitor = 0;
 };
 
 // The process's one host.
@@ -54,8 +61,8 @@ bool SetUpFrameImage(uint32_t tick);
 // Draws the show's frame for elapsedMs (since the tick the show started at) into the image.
 void DrawPicture(uint32_t elapsedMs);
 
-// Puts the visible part of the picture, centred, into the window; with borders, also paints the rest of
-// the window black.
+// Puts the visible part of the picture, centred (on the primary monitor in a window over several), into the
+// window; with borders, also paints the rest of the window black.
 void PutPicture(bool borders);
 
 // Releases what the host made, leaving a foreign window as it was and a destroyed one alone, and closes

@@ -3,12 +3,14 @@
 // windows of any size; it draws where it is told and ends cleanly when told to; failures say one line.
 //
 //   x11_host_tests ORVELLE ORVELLE-RENDER DEPTH [XVFB-OPTION...] [--gtest_filter=...]   (run by CTest)
+//   scripts/two-monitor-run-here x11_host_tests ORVELLE ORVELLE-RENDER two-monitors --gtest_filter=...
 
 // GoogleTest before Xlib, whose macros (None, Bool) would change its names.
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -38,6 +40,7 @@ constexpr uint32_t tickMs = 40;
 constexpr uint32_t frames = 30;
 
 std::string orvellePath, renderPath, work;
+bool twoMonitors = false;   // on the two-monitor server of scripts/two-monitor-run-here rather than Xvfb
 Display* display = nullptr; // the test's own connection
 pid_t xvfb = -1;            // the private X server
 
@@ -137,23 +140,32 @@ int BitsPerPixel(int depth)
     return bits;
 }
 
-// A picture as it should read back from a window of width x height: orvelle-render's frame, centred (the
-// middle of it where the window is smaller), the rest black. fillBits are set in every pixel.
+// A rectangle of a window: the part the picture is centred in.
+struct Box {
+    int x, y, width, height;
+};
+
+// A picture as it should read back from a window of width x height: orvelle-render's frame, centred in the
+// window or in the part of it given (the middle of the frame where that is smaller), the rest black.
+// fillBits are set in every pixel.
 struct Picture {
     int bytesPerPixel = 0;
     std::vector<uint8_t> frame; // 640x480, rows unpadded
 
-    std::vector<uint8_t> inWindow(int width, int height, uint32_t fillBits) const
+    std::vector<uint8_t> inWindow(int width, int height, uint32_t fillBits, Box part = {}) const
     {
+        if (part.width == 0)
+            part = {0, 0, width, height};
         std::vector<uint8_t> pixels(std::size_t(width) * height * bytesPerPixel, 0);
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < width; ++x) {
                 // Centring as the saver does it: halves round down.
-                const int fx = width >= pictureWidth ? x - (width - pictureWidth) / 2 : x + (pictureWidth - width) / 2;
-                const int fy =
-                    height >= pictureHeight ? y - (height - pictureHeight) / 2 : y + (pictureHeight - height) / 2;
+                const int px = x - part.x, py = y - part.y, w = part.width, h = part.height;
+                const int fx = w >= pictureWidth ? px - (w - pictureWidth) / 2 : px + (pictureWidth - w) / 2;
+                const int fy = h >= pictureHeight ? py - (h - pictureHeight) / 2 : py + (pictureHeight - h) / 2;
                 uint8_t* to = &pixels[(std::size_t(y) * width + x) * bytesPerPixel];
-                if (fx >= 0 && fx < pictureWidth && fy >= 0 && fy < pictureHeight)
+                if (px >= 0 && px < w && py >= 0 && py < h && fx >= 0 && fx < pictureWidth && fy >= 0 &&
+                    fy < pictureHeight)
                     std::memcpy(to, &frame[(std::size_t(fy) * pictureWidth + fx) * bytesPerPixel], bytesPerPixel);
                 for (int b = 0; b < bytesPerPixel; ++b)
                     to[b] |= uint8_t(fillBits >> (8 * b));
@@ -199,9 +211,9 @@ std::vector<uint8_t> ReadBack(Window window, int width, int height, int bytesPer
 // Waits until the window shows the expected picture; on failure says how many pixels differ and where the
 // first one is.
 ::testing::AssertionResult ShowsPicture(Window window, int width, int height, const Picture& picture,
-                                        uint32_t fillBits = 0)
+                                        uint32_t fillBits = 0, Box part = {})
 {
-    const std::vector<uint8_t> expected = picture.inWindow(width, height, fillBits);
+    const std::vector<uint8_t> expected = picture.inWindow(width, height, fillBits, part);
     const int bpp = picture.bytesPerPixel;
     std::vector<uint8_t> actual;
     for (int i = 0; i < waitSeconds * 10; ++i) {
@@ -346,6 +358,7 @@ TEST(X11Host, RootAndXScreenSaverWindowEndOnSignals)
     {
         Program orvelle(FixedClock({"-root"}));
         EXPECT_TRUE(ShowsPicture(DefaultRootWindow(display), screenWidth, screenHeight, picture));
+        ASSERT_GT(xvfb, 0) << "the test's own X server is needed, to stop it";
         kill(xvfb, SIGSTOP);
         ExpectEndBySignal(orvelle, SIGTERM);
         kill(xvfb, SIGCONT);
@@ -410,6 +423,57 @@ TEST(X11Host, OwnWindowAndFullScreen)
     XWarpPointer(display, None, root, 0, 0, 0, 0, 103, 102);
     XSync(display, False);
     ExpectCleanEnd(orvelle, "after a movement of 5 pixels");
+}
+
+// Over two monitors in several layouts, the desktop red: full screen and on the root the exact frame centred
+// on RandR's primary monitor and every other pixel black; a pointer movement on the other monitor ends the
+// full-screen show.
+TEST(X11Host, TwoMonitorsPictureOnThePrimaryRestBlack)
+{
+    if (!twoMonitors)
+        GTEST_SKIP() << "needs the two-monitor X server (x11_host_tests ... two-monitors)";
+    struct Layout {
+        const char* name;
+        Box primary, second;
+    } layouts[] = {
+        {"second left", {800, 0, 1024, 768}, {0, 0, 800, 600}},
+        {"second right", {0, 0, 1024, 768}, {1024, 0, 800, 600}},
+        {"second above", {0, 600, 1024, 768}, {0, 0, 800, 600}},
+        {"second below, primary smaller", {0, 0, 800, 600}, {0, 600, 1024, 768}},
+        {"equal, primary right", {1024, 0, 1024, 768}, {0, 0, 1024, 768}},
+    };
+    const XVisualInfo info = DefaultVisualInfo();
+    const Picture picture = RenderedPicture(info);
+    const Window root = DefaultRootWindow(display);
+    for (const Layout& l : layouts) {
+        SCOPED_TRACE(l.name);
+        const int width = std::max(l.primary.x + l.primary.width, l.second.x + l.second.width);
+        const int height = std::max(l.primary.y + l.primary.height, l.second.y + l.second.height);
+        char command[256];
+        std::snprintf(command, sizeof command,
+                      "xrandr --output DUMMY0 --mode %dx%d --pos %dx%d --primary --output DUMMY1 --mode %dx%d "
+                      "--pos %dx%d && xrandr --fb %dx%d",
+                      l.primary.width, l.primary.height, l.primary.x, l.primary.y, l.second.width, l.second.height,
+                      l.second.x, l.second.y, width, height);
+        ASSERT_EQ(std::system(command), 0) << command;
+        XSetWindowBackground(display, root, info.red_mask);
+        XClearWindow(display, root);
+        XWarpPointer(display, None, root, 0, 0, 0, 0, l.second.x + 100, l.second.y + 100);
+        XSync(display, False);
+        {
+            Program orvelle(FixedClock({"-root"}));
+            EXPECT_TRUE(ShowsPicture(root, width, height, picture, 0, l.primary)) << "-root";
+            kill(orvelle.pid, SIGTERM);
+            ExpectCleanEnd(orvelle, "-root after SIGTERM");
+        }
+        Program orvelle(FixedClock({"--full-screen"}));
+        const Window window = FindOrvelleWindow();
+        ASSERT_NE(window, 0u) << "no window named Orvelle appeared";
+        EXPECT_TRUE(ShowsPicture(window, width, height, picture, 0, l.primary)) << "--full-screen";
+        XWarpPointer(display, None, root, 0, 0, 0, 0, l.second.x + 103, l.second.y + 102);
+        XSync(display, False);
+        ExpectCleanEnd(orvelle, "after a movement of 5 pixels on the other monitor");
+    }
 }
 
 // Bad command lines, displays, windows and visuals: a one-line message and a non-zero exit code; --help and
@@ -526,16 +590,20 @@ int main(int argc, char** argv)
         return 1;
     work = workTemplate;
     unsetenv("XSCREENSAVER_WINDOW");
-    xvfb = StartXvfb(argv[3], std::vector<std::string>(argv + 4, argv + argc));
-    display = xvfb > 0 ? XOpenDisplay(nullptr) : nullptr;
+    // "two-monitors": the X server is already there, DISPLAY names it.
+    twoMonitors = std::strcmp(argv[3], "two-monitors") == 0;
+    xvfb = twoMonitors ? 0 : StartXvfb(argv[3], std::vector<std::string>(argv + 4, argv + argc));
+    display = xvfb >= 0 ? XOpenDisplay(nullptr) : nullptr;
     if (display == nullptr) {
         std::fprintf(stderr, "x11_host_tests: Xvfb did not start: %s\n", Program::Read(work + "/xvfb.log").c_str());
         return 1;
     }
     const int result = RUN_ALL_TESTS();
     XCloseDisplay(display);
-    kill(xvfb, SIGTERM);
-    waitpid(xvfb, nullptr, 0);
+    if (xvfb > 0) {
+        kill(xvfb, SIGTERM);
+        waitpid(xvfb, nullptr, 0);
+    }
     std::filesystem::remove_all(work);
     return result;
 }

@@ -191,10 +191,13 @@ TEST(Resources, AreTheDialogTheIconsAndTheStillAllJapanese)
 {
     resourceList.clear();
     EnumResourceTypesA(resourceModule, AddType, 0);
-    // Bitmap 103, icons 1 to 3, dialog 2003, icon group 102: no icon 100, no second group, no other language.
-    const std::set<std::string> expected = {"2/103/1041", "3/1/1041",    "3/2/1041",
-                                            "3/3/1041",   "5/2003/1041", "14/102/1041"};
+    // Bitmap 103, icons 1 to 3, dialog 2003, icon group 102, manifest 1: no icon 100, no second group, no other
+    // language.
+    const std::set<std::string> expected = {"2/103/1041",  "3/1/1041",    "3/2/1041", "3/3/1041",
+                                            "5/2003/1041", "14/102/1041", "24/1/1041"};
     EXPECT_EQ(resourceList, expected);
+    const Bytes manifest = ResourceBytes(MAKEINTRESOURCEA(24), 1); // RT_MANIFEST
+    EXPECT_NE(std::string(manifest.begin(), manifest.end()).find(">true</dpiAware>"), std::string::npos);
     EXPECT_EQ(LoadIconA(resourceModule, MAKEINTRESOURCEA(100)), nullptr);
 }
 
