@@ -463,8 +463,7 @@ TEST(X11Host, TwoMonitorsPictureOnThePrimaryRestBlack)
         {
             Program orvelle(FixedClock({"-root"}));
             EXPECT_TRUE(ShowsPicture(root, width, height, picture, 0, l.primary)) << "-root";
-            kill(orvelle.pid, SIGTERM);
-            ExpectCleanEnd(orvelle, "-root after SIGTERM");
+            ExpectEndBySignal(orvelle, SIGTERM);
         }
         Program orvelle(FixedClock({"--full-screen"}));
         const Window window = FindOrvelleWindow();

@@ -3,6 +3,8 @@
 # the desktop red: the picture whole and centred on the primary monitor, not one pixel of the desktop left
 # uncovered on either monitor; whether a mouse movement to the other monitor ends the show is reported.
 #   two_monitor_test.sh DRIVER.exe   (run by CTest; starts its own X server, exits 77 where it cannot)
+# layout_checks is called by name; its steps chain check && pass || fail, where pass and fail always succeed.
+# shellcheck disable=SC2015,SC2317
 set -uo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd -P)"
 # shellcheck source=saver_test_lib.sh

@@ -21,14 +21,15 @@ KERNEL32.DLL!ExitProcess KERNEL32.DLL!FreeLibrary KERNEL32.DLL!GetCommandLineA K
 KERNEL32.DLL!GetProcAddress KERNEL32.DLL!GetTickCount KERNEL32.DLL!GetVersionExA KERNEL32.DLL!LoadLibraryA
 KERNEL32.DLL!RtlUnwind KERNEL32.DLL!Sleep KERNEL32.DLL!UnhandledExceptionFilter
 SHELL32.DLL!ShellExecuteExA
-USER32.DLL!BeginPaint USER32.DLL!CharNextA USER32.DLL!CreateWindowExA USER32.DLL!DefWindowProcA
-USER32.DLL!DialogBoxParamA USER32.DLL!DispatchMessageA USER32.DLL!EndDialog USER32.DLL!EndPaint USER32.DLL!FindWindowA
+USER32.DLL!BeginPaint USER32.DLL!CharNextA USER32.DLL!ClientToScreen USER32.DLL!CreateWindowExA
+USER32.DLL!DefWindowProcA USER32.DLL!DestroyWindow USER32.DLL!DialogBoxParamA USER32.DLL!DispatchMessageA
+USER32.DLL!EndDialog USER32.DLL!EndPaint USER32.DLL!FindWindowA
 USER32.DLL!GetClientRect USER32.DLL!GetCursorPos USER32.DLL!GetDC USER32.DLL!GetForegroundWindow USER32.DLL!GetMessageA
 USER32.DLL!GetParent USER32.DLL!GetWindowLongA USER32.DLL!InvalidateRect USER32.DLL!IsWindow USER32.DLL!LoadBitmapA
 USER32.DLL!LoadIconA USER32.DLL!MapWindowPoints USER32.DLL!PeekMessageA USER32.DLL!PostMessageA
 USER32.DLL!PostQuitMessage USER32.DLL!RegisterClassA USER32.DLL!RegisterWindowMessageA USER32.DLL!ReleaseDC
-USER32.DLL!SendMessageA USER32.DLL!SetCursor USER32.DLL!SetFocus USER32.DLL!SetForegroundWindow
-USER32.DLL!SetWindowTextA USER32.DLL!ShowWindow USER32.DLL!SystemParametersInfoA USER32.DLL!TranslateMessage
+USER32.DLL!ScreenToClient USER32.DLL!SendMessageA USER32.DLL!SetCursor USER32.DLL!SetFocus
+USER32.DLL!SetForegroundWindow USER32.DLL!SetWindowPos USER32.DLL!SetWindowTextA USER32.DLL!ShowWindow USER32.DLL!SystemParametersInfoA USER32.DLL!TranslateMessage
 USER32.DLL!wsprintfA
 WINMM.DLL!timeBeginPeriod WINMM.DLL!timeEndPeriod WINMM.DLL!timeGetDevCaps WINMM.DLL!timeGetTime
 WINMM.DLL!timeKillEvent WINMM.DLL!timeSetEvent"
