@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "host_rules/number_reading.h"
 #include "show/portable_math.h"
 #include "show/screen_geometry.h"
 #include "show/show_host.h"
@@ -74,15 +75,6 @@ void Digits(char* text, uint32_t value, uint32_t digits, uint32_t base)
         text[i] = "0123456789abcdef"[value % base];
 }
 
-// A decimal number, then the character that ends it; null when there is no digit.
-const char* ReadNumber(const char* text, uint32_t& value)
-{
-    const char* start = text;
-    for (value = 0; *text >= '0' && *text <= '9'; ++text)
-        value = value * 10 + uint32_t(*text - '0');
-    return text == start ? nullptr : text;
-}
-
 [[noreturn]] void BadOption(const char* option)
 {
     WriteAll(2, "orvelle-render-bare: bad option ", 32);
@@ -99,10 +91,30 @@ struct Options {
     bool raw = false;
 };
 
-// Reads the options into options and elapsedMs; ends the program on a bad one.
+// A comma-separated list of decimal milliseconds into elapsedMs; false for a bad or too long one.
+bool ReadList(std::string_view text, uint32_t& count)
+{
+    for (count = 0; count < maxFrames; ++count) {
+        // By hand: string_view's find would call memchr, which nothing here supplies.
+        std::size_t comma = 0;
+        while (comma < text.size() && text[comma] != ',')
+            ++comma;
+        if (!ReadUnsigned(text.substr(0, comma), 10, elapsedMs[count]))
+            return false;
+        if (comma == text.size()) {
+            ++count;
+            return true;
+        }
+        text.remove_prefix(comma + 1);
+    }
+    return false;
+}
+
+// Reads the options into options and elapsedMs, numbers as strictly as orvelle-render reads them; ends the
+// program on a bad one.
 void ReadOptions(int32_t count, char** arguments, Options& options)
 {
-    uint32_t tick = 0, frames = 0, value = 0;
+    uint32_t tick = 0, frames = 0;
     for (int32_t i = 1; i < count; ++i) {
         const char* option = arguments[i];
         if (Same(option, "--digest") || Same(option, "--raw")) {
@@ -111,30 +123,25 @@ void ReadOptions(int32_t count, char** arguments, Options& options)
         }
         if (i + 1 == count)
             BadOption(option);
-        const char* text = arguments[++i];
-        const char* end = ReadNumber(text, value);
-        if (Same(option, "--format") &&
-            (options.format = FindPixelFormat(std::string_view(text, Length(text)))) != nullptr)
-            continue;
-        if (Same(option, "--out")) {
-            options.out = text;
-        } else if (Same(option, "--tick-ms") && end != nullptr && *end == 0) {
-            tick = value;
-        } else if (Same(option, "--frames") && end != nullptr && *end == 0 && value <= maxFrames) {
-            frames = value;
-        } else if (Same(option, "--every") && end != nullptr && *end == 0) {
-            options.every = value;
-        } else if (Same(option, "--ms")) {
-            for (options.frames = 0; end != nullptr && options.frames < maxFrames; end = ReadNumber(end + 1, value)) {
-                elapsedMs[options.frames++] = value;
-                if (*end == 0)
-                    break;
-                if (*end != ',')
-                    BadOption(text);
-            }
-        } else {
+        ++i;
+        const std::string_view text(arguments[i], Length(arguments[i]));
+        bool good = true;
+        if (Same(option, "--format"))
+            good = (options.format = FindPixelFormat(text)) != nullptr;
+        else if (Same(option, "--out"))
+            options.out = text.data();
+        else if (Same(option, "--tick-ms"))
+            good = ReadUnsigned(text, 10, tick);
+        else if (Same(option, "--frames"))
+            good = ReadUnsigned(text, 10, frames) && frames <= maxFrames;
+        else if (Same(option, "--every"))
+            good = ReadUnsigned(text, 10, options.every);
+        else if (Same(option, "--ms"))
+            good = ReadList(text, options.frames);
+        else
             BadOption(option);
-        }
+        if (!good)
+            BadOption(option);
     }
     for (uint32_t n = 0; tick != 0 && n < frames; ++n)
         elapsedMs[options.frames++] = (n + 1) * tick;
