@@ -3,7 +3,6 @@
 #include <X11/Xutil.h>
 #include <cstddef>
 #include <cstdio>
-#include <cstring>
 #include <iterator>
 #include <sys/ipc.h>
 #include <sys/shm.h>

@@ -1,7 +1,7 @@
 // The root window's monitors from libXrandr (RandR 1.5 monitors), loaded at run time.
 #include "x11/monitor_list.h"
 
-#include <dlfcn.h>
+#include "x11/xrandr_library.h"
 
 namespace {
 
@@ -27,8 +27,7 @@ using FreeMonitorsFunction = void (*)(MonitorInfo*);
 int32_t ReadMonitors(Display* display, Window root, ScreenBox* monitors, int32_t capacity, int32_t& primary)
 {
     primary = 0;
-    // Never closed: the library hooks itself into the display's close, which must still find it.
-    void* library = dlopen("libXrandr.so.2", RTLD_LAZY | RTLD_LOCAL);
+    void* const library = XrandrLibrary();
     if (library == nullptr)
         return 0;
     const auto getMonitors = reinterpret_cast<GetMonitorsFunction>(dlsym(library, "XRRGetMonitors"));

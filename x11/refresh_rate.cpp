@@ -1,7 +1,7 @@
 // The display's refresh rate from libXrandr, loaded at run time.
 #include "x11/refresh_rate.h"
 
-#include <dlfcn.h>
+#include "x11/xrandr_library.h"
 
 namespace {
 
@@ -16,8 +16,7 @@ using FreeScreenConfigInfoFunction = void (*)(ScreenConfiguration*);
 
 uint32_t DisplayRefreshRate(Display* display, Window root)
 {
-    // Never closed: the library hooks itself into the display's close, which must still find it.
-    void* library = dlopen("libXrandr.so.2", RTLD_LAZY | RTLD_LOCAL);
+    void* const library = XrandrLibrary();
     if (library == nullptr)
         return unknownRate;
     const auto getScreenInfo = reinterpret_cast<GetScreenInfoFunction>(dlsym(library, "XRRGetScreenInfo"));
