@@ -2,6 +2,7 @@
 #include "display/display_device.h"
 
 #include "display/saver_window_proc.h"
+#include "shell/procedure_as.h"
 #include "show/screen_geometry.h"
 #include "show/show_host.h"
 
@@ -22,8 +23,7 @@ DirectDrawCreateFunction LoadDirectDrawCreate()
         library = LoadLibraryA("ddraw.dll");
     if (library == nullptr)
         return nullptr;
-    return reinterpret_cast<DirectDrawCreateFunction>(
-        reinterpret_cast<void*>(GetProcAddress(library, "DirectDrawCreate")));
+    return ProcedureAs<DirectDrawCreateFunction>(GetProcAddress(library, "DirectDrawCreate"));
 }
 
 // The set-up's failure step, as each of its steps names it: the device object goes, and everything made

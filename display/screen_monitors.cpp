@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "shell/procedure_as.h"
+
 namespace {
 
 using EnumDisplayMonitorsFunction = BOOL(WINAPI*)(HDC, LPCRECT, MONITORENUMPROC, LPARAM);
@@ -41,11 +43,8 @@ int32_t ReadScreenMonitors(ScreenBox* monitors, int32_t capacity, int32_t& prima
     const HMODULE user = GetModuleHandleA("USER32.DLL");
     if (user == nullptr)
         return 0;
-    // Through a plain function pointer type, which converts to any other without complaint.
-    const auto enumMonitors = reinterpret_cast<EnumDisplayMonitorsFunction>(
-        reinterpret_cast<void (*)()>(GetProcAddress(user, "EnumDisplayMonitors")));
-    const auto getMonitorInfo =
-        reinterpret_cast<GetMonitorInfoFunction>(reinterpret_cast<void (*)()>(GetProcAddress(user, "GetMonitorInfoA")));
+    const auto enumMonitors = ProcedureAs<EnumDisplayMonitorsFunction>(GetProcAddress(user, "EnumDisplayMonitors"));
+    const auto getMonitorInfo = ProcedureAs<GetMonitorInfoFunction>(GetProcAddress(user, "GetMonitorInfoA"));
     if (enumMonitors == nullptr || getMonitorInfo == nullptr)
         return 0;
     MonitorList list = {getMonitorInfo, monitors, capacity, 0, 0};

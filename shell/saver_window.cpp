@@ -6,6 +6,7 @@
 #include "display/saver_window_proc.h"
 #include "host_rules/pointer_travel.h"
 #include "shell/monitor_covers.h"
+#include "shell/procedure_as.h"
 #include "shell/shell_state.h"
 #include "shell/system_password.h"
 
@@ -161,9 +162,8 @@ LRESULT CALLBACK OuterSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM
         // The input method is detached from the window, using IMM32 only if it is already loaded.
         imeModule = GetModuleHandleA("IMM32.DLL");
         if (imeModule != nullptr) {
-            // Through a plain function pointer type, which converts to any other without complaint.
-            associateContext = reinterpret_cast<ImmAssociateContextFunction>(
-                reinterpret_cast<void (*)()>(GetProcAddress(imeModule, "ImmAssociateContext")));
+            associateContext =
+                ProcedureAs<ImmAssociateContextFunction>(GetProcAddress(imeModule, "ImmAssociateContext"));
             if (associateContext != nullptr)
                 savedInputContext = associateContext(window, nullptr);
         }

@@ -1,6 +1,7 @@
 // System password integration: the Windows 95/98/Me screen-saver password through PASSWORD.CPL and MPR.DLL.
 #include "shell/system_password.h"
 
+#include "shell/procedure_as.h"
 #include "shell/shell_state.h"
 
 HMODULE passwordLibrary = nullptr;
@@ -9,13 +10,6 @@ VerifyScreenSavePwdFunction verifyPassword = nullptr;
 namespace {
 
 using PwdChangePasswordFunction = DWORD(WINAPI*)(LPCSTR, HWND, DWORD, DWORD);
-
-// GetProcAddress hands back a generic FARPROC; going through the untyped function type says on purpose that
-// the export is trusted to have the signature the system documents for it.
-template <typename Function> Function ProcedureAs(FARPROC procedure)
-{
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(procedure));
-}
 
 } // namespace
 
