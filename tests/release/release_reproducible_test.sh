@@ -2,7 +2,8 @@
 # The release is the same bytes however it is made: scripts/release runs twice on clean clones of the
 # repository's HEAD, in two folders of different names, one after the other, the second as the user nobody
 # when this runs as root (as the same user elsewhere, which it says); every file must be the same. Where one
-# differs, cmp names the file and its first differing byte.
+# differs, cmp names the file and its first differing byte. Before that, a clone with a changed file is
+# refused in one line.
 #   release_reproducible_test.sh REPOSITORY
 set -euo pipefail
 repository=$(cd "$1" && pwd -P)
@@ -16,6 +17,13 @@ for clone in first/orvelle second-folder/orvelle-rebuilt; do
     git clone --quiet --no-local "$repository" "$work/$clone"
     git -C "$work/$clone" checkout --quiet --detach "$commit"
 done
+
+echo changed >>"$work/first/orvelle/README.md"
+if refusal=$("$work/first/orvelle/scripts/release" 2>&1); then
+    fail "a work tree with a changed file was released"
+fi
+[[ $(wc -l <<<"$refusal") -eq 1 && $refusal == *uncommitted* ]] || fail "refused with '$refusal', not one line"
+git -C "$work/first/orvelle" checkout --quiet README.md
 
 "$work/first/orvelle/scripts/release" || fail "the first release failed"
 sleep 1 # so that no time of the second run can equal the first's
