@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Debian package of the X11 saver: built by CPack from the build folder, it holds the program in
-# XScreenSaver's program folder and its description in the configuration folder, stripped, and depends on
-# the X libraries the program links.
+# XScreenSaver's program folder and its description in the configuration folder, stripped, depends on the X
+# libraries the program links, and lintian finds no error or warning in it.
 #   debian_package_test.sh BUILD_DIR
 set -euo pipefail
 work=$(mktemp -d)
@@ -18,5 +18,8 @@ depends=$(dpkg-deb -f "$deb" Depends)
 for library in libx11-6 libxext6; do
     [[ $depends == *"$library"* ]] || fail "Depends '$depends' lacks $library"
 done
+if command -v lintian >/dev/null; then
+    lintian --fail-on error,warning "$deb" >"$work/lintian.log" 2>&1 || fail "lintian: $(cat "$work/lintian.log")"
+fi
 "$program" --version | grep -qx "orvelle $(dpkg-deb -f "$deb" Version)" || fail "version differs from the package's"
 echo "debian_package_test: $(basename "$deb") holds $(dpkg-deb -c "$deb" | grep -c '^-') files; Depends: $depends"

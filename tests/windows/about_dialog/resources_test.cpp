@@ -1,7 +1,7 @@
 // The executable's resources, read back through the Windows resource functions.
 //
 // Checked: the dialog template byte for byte, the icon group and its images, the still's header, colour
-// table and pixels, and that everything is Japanese and nothing else is there.
+// table and pixels, the version resource, and that everything is Japanese and nothing else is there.
 //
 //   about_resources_tests [MODULE]
 //
@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "resources/maker.h"
+#include "version.h"
 
 namespace {
 
@@ -191,14 +192,38 @@ TEST(Resources, AreTheDialogTheIconsAndTheStillAllJapanese)
 {
     resourceList.clear();
     EnumResourceTypesA(resourceModule, AddType, 0);
-    // Bitmap 103, icons 1 to 3, dialog 2003, icon group 102, manifest 1: no icon 100, no second group, no other
-    // language.
-    const std::set<std::string> expected = {"2/103/1041",  "3/1/1041",    "3/2/1041", "3/3/1041",
-                                            "5/2003/1041", "14/102/1041", "24/1/1041"};
+    // Bitmap 103, icons 1 to 3, dialog 2003, icon group 102, version 1, manifest 1: no icon 100, no second
+    // group, no other language.
+    const std::set<std::string> expected = {"2/103/1041",  "3/1/1041",    "3/2/1041",  "3/3/1041",
+                                            "5/2003/1041", "14/102/1041", "16/1/1041", "24/1/1041"};
     EXPECT_EQ(resourceList, expected);
     const Bytes manifest = ResourceBytes(MAKEINTRESOURCEA(24), 1); // RT_MANIFEST
     EXPECT_NE(std::string(manifest.begin(), manifest.end()).find(">true</dpiAware>"), std::string::npos);
     EXPECT_EQ(LoadIconA(resourceModule, MAKEINTRESOURCEA(100)), nullptr);
+}
+
+// The version resource carries the project's version: in its fixed part as numbers, and as the file's and
+// the product's version text.
+TEST(Resources, VersionIsTheProjects)
+{
+    const Bytes version = ResourceBytes(MAKEINTRESOURCEA(16), 1); // RT_VERSION
+    ASSERT_GE(version.size(), 40u + 52u) << "no Japanese version resource 1";
+    // VS_VERSIONINFO: three words, "VS_VERSION_INFO" in UTF-16, padded to 40 bytes; then VS_FIXEDFILEINFO.
+    ASSERT_EQ(Read32(version, 40), 0xFEEF04BDu) << "no VS_FIXEDFILEINFO signature";
+    constexpr uint32_t numbers[] = {ORVELLE_VERSION_NUMBERS};
+    for (std::size_t at : {48u, 56u}) { // file version, product version: most then least significant halves
+        EXPECT_EQ(Read32(version, at), numbers[0] << 16 | numbers[1]) << "at " << at;
+        EXPECT_EQ(Read32(version, at + 4), numbers[2] << 16 | numbers[3]) << "at " << at;
+    }
+    TemplateWriter text; // the version text, as the string table stores it
+    text.text(L"" ORVELLE_VERSION_TEXT);
+    std::size_t found = 0;
+    auto at = version.begin();
+    while ((at = std::search(at, version.end(), text.bytes.begin(), text.bytes.end())) != version.end()) {
+        ++found;
+        ++at;
+    }
+    EXPECT_EQ(found, 2u) << "FileVersion and ProductVersion " ORVELLE_VERSION_TEXT;
 }
 
 struct IconRow {
