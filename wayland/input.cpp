@@ -71,8 +71,10 @@ void OnPointerFrame(void*, wl_pointer*) {}
 void OnAxisSource(void*, wl_pointer*, uint32_t) {}
 void OnAxisStop(void*, wl_pointer*, uint32_t, uint32_t) {}
 void OnAxisDiscrete(void*, wl_pointer*, uint32_t, int32_t) {}
-const wl_pointer_listener pointerListener = {OnPointerEnter, OnPointerLeave, OnMotion,   OnButton,      OnAxis,
-                                             OnPointerFrame, OnAxisSource,   OnAxisStop, OnAxisDiscrete};
+void OnAxisValue120(void*, wl_pointer*, uint32_t, int32_t) {} // version 8, never bound
+const wl_pointer_listener pointerListener = {OnPointerEnter, OnPointerLeave, OnMotion,     OnButton,
+                                             OnAxis,         OnPointerFrame, OnAxisSource, OnAxisStop,
+                                             OnAxisDiscrete, OnAxisValue120};
 
 // --- touch: any finger down ---
 
@@ -84,7 +86,10 @@ void OnTouchUp(void*, wl_touch*, uint32_t, uint32_t, int32_t) {}
 void OnTouchMotion(void*, wl_touch*, uint32_t, int32_t, wl_fixed_t, wl_fixed_t) {}
 void OnTouchFrame(void*, wl_touch*) {}
 void OnTouchCancel(void*, wl_touch*) {}
-const wl_touch_listener touchListener = {OnTouchDown, OnTouchUp, OnTouchMotion, OnTouchFrame, OnTouchCancel};
+void OnTouchShape(void*, wl_touch*, int32_t, wl_fixed_t, wl_fixed_t) {} // version 6, never bound
+void OnTouchOrientation(void*, wl_touch*, int32_t, wl_fixed_t) {}
+const wl_touch_listener touchListener = {OnTouchDown,   OnTouchUp,    OnTouchMotion,     OnTouchFrame,
+                                         OnTouchCancel, OnTouchShape, OnTouchOrientation};
 
 // --- the seat ---
 
