@@ -56,6 +56,10 @@ int main(int argc, char** argv)
         return 1;
     }
     zwlr_virtual_pointer_v1* pointer = zwlr_virtual_pointer_manager_v1_create_virtual_pointer(manager, nullptr);
+    // The new device gives the seat a pointer; clients take their wl_pointer when told so, and events sent
+    // before they have it reach nobody (as wtype -s waits for the keyboard).
+    wl_display_roundtrip(display);
+    usleep(300000);
     for (int i = 1; i < argc; ++i) {
         if (!Step(pointer, argv[i])) {
             std::fprintf(stderr, "virtual_pointer: not a step: %s\n", argv[i]);
