@@ -36,7 +36,9 @@ const char usage[] = "usage: orvelle-wayland [options]\n"
                      "a compositor that goes away ends it with exit status 1.\n"
                      "\n"
                      "Started when the desktop is idle, by swayidle:\n"
-                     "  swayidle -w timeout 300 'orvelle-wayland'\n";
+                     "  swayidle -w timeout 300 'orvelle-wayland'\n"
+                     "As the picture of a screen locker that runs a saver as its sub-process:\n"
+                     "  swayidle -w timeout 300 'swaylock-plugin --command orvelle-wayland'\n";
 
 struct Options {
     const char* displayName = nullptr;
