@@ -196,10 +196,12 @@ bool WaitAndDispatch()
     return wl_display_dispatch_pending(display) >= 0;
 }
 
-// Frames until the show ends: whenever an output is ready for one, the show draws the next frame (at the
-// monotonic tick less startTick, or with a fixed tick at frameNumber * tickMs) and it is put on every ready
-// output; a held picture (the frame limit reached) is still put on outputs that have not shown it.
-// Returns the exit status: 0 for user activity or a signal, 1 for a lost connection or a failure.
+// Frames until the show ends: when an output that shows the show's last frame is ready for another, the
+// show draws the next (at the monotonic tick less startTick, or with a fixed tick at frameNumber * tickMs),
+// and the last frame is put on every ready output that does not show it yet. So the show draws once per
+// refresh of its fastest output, however many outputs there are; a held picture (the frame limit reached)
+// is still put on outputs that have not shown it. Returns the exit status: 0 for user activity or a signal,
+// 1 for a lost connection or a failure.
 int RunFrames(const Options& options, uint32_t startTick)
 {
     WaylandHost& host = waylandHost;
@@ -210,16 +212,18 @@ int RunFrames(const Options& options, uint32_t startTick)
         if (host.failed)
             return 1;
         const bool held = options.frames != 0 && frameNumber >= options.frames;
-        if (AnyOutputDue(frameNumber, !held)) {
-            if (!held) {
-                ++frameNumber;
-                ClearShowFrame(picture, picturePitch);
-                DrawShowFrame(picture, picturePitch,
-                              options.tickMs != 0 ? frameNumber * options.tickMs : MonotonicTick() - startTick);
-            }
-            PutDueOutputs(picture, picturePitch, frameNumber);
-            continue;
+        bool wantNext, wantLast;
+        OutputsReady(frameNumber, wantNext, wantLast);
+        // The first frame is drawn before anything is put, so that no output starts with a blank picture.
+        if (!held && (wantNext || (wantLast && frameNumber == 0))) {
+            ++frameNumber;
+            ClearShowFrame(picture, picturePitch);
+            DrawShowFrame(picture, picturePitch,
+                          options.tickMs != 0 ? frameNumber * options.tickMs : MonotonicTick() - startTick);
+            wantLast = true;
         }
+        if (wantLast && PutDueOutputs(picture, picturePitch, frameNumber))
+            continue;
         if (!WaitAndDispatch()) {
             SayConnectionLost();
             return 1;

@@ -396,14 +396,18 @@ bool ConnectHost(const char* displayName)
     return true;
 }
 
-bool AnyOutputDue(uint32_t frame, bool newFrameComing)
+void OutputsReady(uint32_t frame, bool& wantNext, bool& wantLast)
 {
+    wantNext = false;
+    wantLast = false;
     for (HostOutput& output : waylandHost.outputs) {
-        const bool wanted = output.mustCommit || (output.drawDue && (newFrameComing || output.shownFrame != frame));
-        if (output.configured && output.memory != nullptr && wanted && FreeBuffer(output) != nullptr)
-            return true;
+        if (!output.configured || output.memory == nullptr || FreeBuffer(output) == nullptr)
+            continue;
+        if (output.mustCommit || (output.drawDue && output.shownFrame != frame))
+            wantLast = true;
+        else if (output.drawDue)
+            wantNext = true;
     }
-    return false;
 }
 
 // Copies the picture into a free buffer at the layout's place and commits it, asking for the next frame.

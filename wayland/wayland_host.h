@@ -96,8 +96,9 @@ void ForgetOutputNamed(uint32_t name);
 // surface is ready for a frame; says whether any was.
 bool PutDueOutputs(const uint8_t* pixels, int32_t pitch, uint32_t frame);
 
-// Whether any output is ready for a frame the show has not yet drawn or one it has not shown.
-bool AnyOutputDue(uint32_t frame, bool newFrameComing);
+// What the outputs whose surfaces are ready for a frame want, frame being the number of the show's last
+// drawn frame: wantNext, an output already shows it; wantLast, an output does not yet (or must commit).
+void OutputsReady(uint32_t frame, bool& wantNext, bool& wantLast);
 
 // Releases every object and closes the connection.
 void CloseHost();
