@@ -49,7 +49,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "virtual_pointer: no Wayland display\n");
         return 1;
     }
-    wl_registry_add_listener(wl_display_get_registry(display), &registryListener, nullptr);
+    wl_registry* registry = wl_display_get_registry(display);
+    wl_registry_add_listener(registry, &registryListener, nullptr);
     wl_display_roundtrip(display);
     if (manager == nullptr) {
         std::fprintf(stderr, "virtual_pointer: the compositor has no virtual pointers\n");
@@ -70,6 +71,8 @@ int main(int argc, char** argv)
         usleep(100000); // the compositor delivers each step as an event of its own
     }
     zwlr_virtual_pointer_v1_destroy(pointer);
+    zwlr_virtual_pointer_manager_v1_destroy(manager);
+    wl_registry_destroy(registry);
     wl_display_roundtrip(display);
     wl_display_disconnect(display);
     return 0;
