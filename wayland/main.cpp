@@ -52,9 +52,6 @@ enum class OptionsResult { run, help, version, error };
 volatile sig_atomic_t endSignal = 0; // SIGTERM or SIGINT once one has come
 sigset_t waitMask;                   // the signal mask while waiting: the ending signals let through
 
-// The show's frame, drawn once for all outputs.
-alignas(16) uint8_t picture[640 * 480 * 4];
-constexpr int32_t picturePitch = 640 * 4;
 static_assert(screenGeometry.width == 640 && screenGeometry.height == 480);
 
 void OnEndSignal(int signal)
@@ -217,12 +214,13 @@ int RunFrames(const Options& options, uint32_t startTick)
         // The first frame is drawn before anything is put, so that no output starts with a blank picture.
         if (!held && (wantNext || (wantLast && frameNumber == 0))) {
             ++frameNumber;
-            ClearShowFrame(picture, picturePitch);
-            DrawShowFrame(picture, picturePitch,
+            const FrameCanvas canvas = TakeFrameCanvas();
+            ClearShowFrame(canvas.pixels, canvas.pitch);
+            DrawShowFrame(canvas.pixels, canvas.pitch,
                           options.tickMs != 0 ? frameNumber * options.tickMs : MonotonicTick() - startTick);
             wantLast = true;
         }
-        if (wantLast && PutDueOutputs(picture, picturePitch, frameNumber))
+        if (wantLast && PutDueOutputs(frameNumber))
             continue;
         if (!WaitAndDispatch()) {
             SayConnectionLost();

@@ -21,6 +21,13 @@ namespace {
 
 constexpr uint32_t bytesPerPixel = 4; // wl_shm's xrgb8888, which every compositor offers: the show's 32-bit format
 
+// The show's last frame: drawn straight into a buffer of an output that shows the whole picture, so that
+// that output needs no copy, or else here; kept here when the buffer it is in goes.
+alignas(16) uint8_t keptPicture[640 * 480 * bytesPerPixel];
+constexpr int32_t keptPitch = 640 * int32_t(bytesPerPixel);
+const uint8_t* lastPicture = keptPicture;
+int32_t lastPitch = keptPitch;
+
 void UpdateLayout(HostOutput& output);
 void DropSurface(HostOutput& output);
 
@@ -34,6 +41,12 @@ const wl_buffer_listener bufferListener = {OnBufferRelease};
 
 void FreeBuffers(HostOutput& output)
 {
+    if (output.memory != nullptr && lastPicture >= output.memory && lastPicture < output.memory + output.memorySize) {
+        for (int32_t row = 0; row < screenGeometry.height; ++row)
+            std::memcpy(keptPicture + row * keptPitch, lastPicture + size_t(row) * size_t(lastPitch), keptPitch);
+        lastPicture = keptPicture;
+        lastPitch = keptPitch;
+    }
     for (ShmBuffer& buffer : output.buffers) {
         if (buffer.buffer != nullptr)
             wl_buffer_destroy(buffer.buffer);
@@ -410,18 +423,28 @@ void OutputsReady(uint32_t frame, bool& wantNext, bool& wantLast)
     }
 }
 
-// Copies the picture into a free buffer at the layout's place and commits it, asking for the next frame.
-void PutOutput(HostOutput& output, const uint8_t* pixels, int32_t pitch, uint32_t frame)
+// Where the picture's first shown pixel goes in one of the output's buffers.
+uint8_t* PictureIn(const HostOutput& output, const ShmBuffer& buffer)
+{
+    const PicturePlacement& place = output.layout.picture;
+    return buffer.pixels + size_t(place.y.dest) * size_t(output.layout.bufferWidth) * bytesPerPixel +
+           size_t(place.x.dest) * bytesPerPixel;
+}
+
+// Copies the last picture into a free buffer at the layout's place (unless it was drawn there) and commits
+// it, asking for the next frame.
+void PutOutput(HostOutput& output, uint32_t frame)
 {
     ShmBuffer* buffer = FreeBuffer(output);
     const SurfaceLayout& layout = output.layout;
     const PicturePlacement& place = layout.picture;
     const size_t stride = size_t(layout.bufferWidth) * bytesPerPixel;
     const size_t rowBytes = size_t(place.x.length) * bytesPerPixel;
-    for (int32_t row = 0; row < place.y.length; ++row)
-        std::memcpy(buffer->pixels + size_t(place.y.dest + row) * stride + size_t(place.x.dest) * bytesPerPixel,
-                    pixels + size_t(place.y.source + row) * size_t(pitch) + size_t(place.x.source) * bytesPerPixel,
-                    rowBytes);
+    uint8_t* target = PictureIn(output, *buffer);
+    const uint8_t* source =
+        lastPicture + size_t(place.y.source) * size_t(lastPitch) + size_t(place.x.source) * bytesPerPixel;
+    for (int32_t row = 0; row < place.y.length && target != source; ++row)
+        std::memcpy(target + size_t(row) * stride, source + size_t(row) * size_t(lastPitch), rowBytes);
     wl_surface_attach(output.surface, buffer->buffer, 0, 0);
     // Both buffers' borders are black from the start: after a surface's first frame only the picture changes.
     if (output.shownFrame == 0 || output.mustCommit)
@@ -439,14 +462,31 @@ void PutOutput(HostOutput& output, const uint8_t* pixels, int32_t pitch, uint32_
     output.shownFrame = frame;
 }
 
-bool PutDueOutputs(const uint8_t* pixels, int32_t pitch, uint32_t frame)
+FrameCanvas TakeFrameCanvas()
+{
+    for (HostOutput& output : waylandHost.outputs) {
+        const PicturePlacement& place = output.layout.picture;
+        const bool whole = place.x.length == screenGeometry.width && place.y.length == screenGeometry.height;
+        ShmBuffer* buffer = output.configured && output.memory != nullptr && whole ? FreeBuffer(output) : nullptr;
+        if (buffer == nullptr || !(output.drawDue || output.mustCommit))
+            continue;
+        lastPicture = PictureIn(output, *buffer);
+        lastPitch = output.layout.bufferWidth * int32_t(bytesPerPixel);
+        return {PictureIn(output, *buffer), lastPitch};
+    }
+    lastPicture = keptPicture;
+    lastPitch = keptPitch;
+    return {keptPicture, keptPitch};
+}
+
+bool PutDueOutputs(uint32_t frame)
 {
     bool put = false;
     for (HostOutput& output : waylandHost.outputs) {
         const bool wanted = output.mustCommit || (output.drawDue && output.shownFrame != frame);
         if (!output.configured || output.memory == nullptr || !wanted || FreeBuffer(output) == nullptr)
             continue;
-        PutOutput(output, pixels, pitch, frame);
+        PutOutput(output, frame);
         put = true;
     }
     return put;

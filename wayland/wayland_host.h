@@ -92,9 +92,17 @@ void BindSeat(uint32_t name, uint32_t version);
 void ForgetGlobal(uint32_t name);
 void ForgetOutputNamed(uint32_t name);
 
-// Puts the picture (pixels, 640x480 rows of pitch bytes in xrgb8888) numbered frame on every output whose
-// surface is ready for a frame; says whether any was.
-bool PutDueOutputs(const uint8_t* pixels, int32_t pitch, uint32_t frame);
+// Where the show draws its next frame (640x480 xrgb8888 pixels, rows pitch bytes apart): the picture's
+// place in a free buffer of a ready output that shows all of the picture, else memory of the host's own.
+struct FrameCanvas {
+    uint8_t* pixels;
+    int32_t pitch;
+};
+FrameCanvas TakeFrameCanvas();
+
+// Puts the show's last frame, numbered frame, on every output whose surface is ready for it; says whether
+// any was.
+bool PutDueOutputs(uint32_t frame);
 
 // What the outputs whose surfaces are ready for a frame want, frame being the number of the show's last
 // drawn frame: wantNext, an output already shows it; wantLast, an output does not yet (or must commit).
