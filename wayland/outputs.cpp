@@ -394,16 +394,25 @@ bool ConnectHost(const char* displayName)
     }
     host.registry = wl_display_get_registry(host.display);
     wl_registry_add_listener(host.registry, &registryListener, nullptr);
-    // The globals, then the outputs' descriptions and the seat's capabilities they bring.
-    if (wl_display_roundtrip(host.display) < 0 || wl_display_roundtrip(host.display) < 0) {
+    // The globals first; the outputs' descriptions, which make their surfaces, and the seat's capabilities
+    // come with the second round trip, once the shell is known to be there.
+    if (wl_display_roundtrip(host.display) < 0) {
         std::fprintf(stderr, "orvelle-wayland: the compositor ended the connection at the start\n");
         return false;
     }
-    const char* missing = host.compositor == nullptr ? "wl_compositor" : host.shm == nullptr ? "wl_shm" : nullptr;
-    if (missing == nullptr && host.layerShell == nullptr && host.wmBase == nullptr)
-        missing = "a shell (neither zwlr_layer_shell_v1 nor xdg_wm_base)";
+    const bool layerShell = host.layerShell != nullptr && host.useLayerShell;
+    const char* missing = host.compositor == nullptr             ? "no surfaces (wl_compositor)"
+                          : host.shm == nullptr                  ? "no shared memory (wl_shm)"
+                          : layerShell || host.wmBase != nullptr ? nullptr
+                          : host.useLayerShell
+                              ? "neither the layer shell (zwlr_layer_shell_v1) nor xdg-shell (xdg_wm_base)"
+                              : "no xdg-shell (xdg_wm_base)";
     if (missing != nullptr) {
-        std::fprintf(stderr, "orvelle-wayland: the compositor offers no %s\n", missing);
+        std::fprintf(stderr, "orvelle-wayland: the compositor offers %s\n", missing);
+        return false;
+    }
+    if (wl_display_roundtrip(host.display) < 0) {
+        std::fprintf(stderr, "orvelle-wayland: the compositor ended the connection at the start\n");
         return false;
     }
     return true;

@@ -3,7 +3,7 @@
 # sway (two headless outputs, 1024x768 and 800x600 side by side, software rendering), the saver on it with
 # a fixed clock held at frame 30, does what its row says and expects the saver's exit status.
 #
-#   wayland_test.sh ORVELLE-WAYLAND ORVELLE-RENDER VIRTUAL-POINTER SCREENSHOT-DIR [CASE-PATTERN]
+#   wayland_test.sh ORVELLE-WAYLAND ORVELLE-RENDER VIRTUAL-POINTER BARE-COMPOSITOR SCREENSHOT-DIR [CASE-PATTERN]
 #
 # (run by CTest; a pattern, a regular expression, runs only the cases whose names match it.)
 # exact:OUTPUT[:SCALE] takes the output's pixels with grim (at SCALE, so that grim copies them without
@@ -16,8 +16,9 @@ set -uo pipefail
 saver=$1
 render=$2
 pointer=$3
-shots=$4
-only=${5:-.}
+bare=$4
+shots=$5
+only=${6:-.}
 mkdir -p "$shots"
 
 # name | swaymsg commands before the saver starts (;-separated) | saver options | steps | exit status
@@ -50,8 +51,10 @@ work=$(mktemp -d)
 chmod 755 "$work"
 sway_pid=
 saver_pid=
+bare_pid=
 cleanup() {
     [ -n "$saver_pid" ] && kill "$saver_pid" 2>/dev/null
+    [ -n "$bare_pid" ] && kill "$bare_pid" 2>/dev/null
     [ -n "$sway_pid" ] && kill "$sway_pid" 2>/dev/null
     wait 2>/dev/null
     rm -rf "$work"
@@ -184,15 +187,25 @@ for row in "${cases[@]}"; do
     [ "$failures" = "$before" ] && echo "ok: $case_name"
 done
 
-# No compositor: one line on stderr and exit status 1.
-case_name=no_compositor
-before=$failures
-XDG_RUNTIME_DIR=$work WAYLAND_DISPLAY=wayland-none "$saver" 2>"$work/stderr"
-status=$?
-if [ "$status" != 1 ] || [ "$(wc -l <"$work/stderr")" != 1 ] || ! grep -q 'cannot connect' "$work/stderr"; then
-    fail "exit status $status, stderr: $(cat "$work/stderr")"
-fi
-[ "$failures" = "$before" ] && echo "ok: $case_name"
+# No compositor, and a compositor without any shell: one line on stderr and exit status 1.
+refuses() {
+    case_name=$1
+    local display=$2 expected=$3 status before=$failures
+    XDG_RUNTIME_DIR=$work WAYLAND_DISPLAY=$display "$saver" 2>"$work/stderr"
+    status=$?
+    if [ "$status" != 1 ] || [ "$(wc -l <"$work/stderr")" != 1 ] || ! grep -q "$expected" "$work/stderr"; then
+        fail "exit status $status, stderr: $(cat "$work/stderr")"
+    fi
+    [ "$failures" = "$before" ] && echo "ok: $case_name"
+}
+refuses no_compositor wayland-none 'cannot connect'
+XDG_RUNTIME_DIR=$work "$bare" wayland-bare &
+bare_pid=$!
+eventually test -S "$work/wayland-bare" || fail "the bare compositor did not start"
+refuses no_shell wayland-bare 'offers neither the layer shell'
+kill "$bare_pid"
+wait "$bare_pid" 2>/dev/null
+bare_pid=
 
 # swayidle starts it when the seat has been idle for a second, as a person's desktop would.
 case_name=swayidle
