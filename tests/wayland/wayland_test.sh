@@ -6,7 +6,7 @@
 #   wayland_test.sh ORVELLE-WAYLAND ORVELLE-RENDER VIRTUAL-POINTER BARE-COMPOSITOR SCREENSHOT-DIR [CASE-PATTERN]
 #
 # (run by CTest; a pattern, a regular expression, runs only the cases whose names match it.)
-# exact:OUTPUT[:SCALE] takes the output's pixels with grim (at SCALE, so that grim copies them without
+# The saver starts before the first step, or at the step "start". exact:OUTPUT[:SCALE] takes the output's pixels with grim (at SCALE, so that grim copies them without
 # resampling) and wants orvelle-render's frame byte for byte in the middle and black all around. sway refuses
 # to run as root, so as root sway runs as nobody in a private folder; the clients connect to it from here.
 # Exit status 77 (skipped) where sway or the tools cannot run, with the reason.
@@ -30,6 +30,7 @@ cases=(
     "xdg_shell_fallback | -                                           | --xdg-shell | exact:HEADLESS-1 exact:HEADLESS-2 term | 143"
     "jiggle_then_move   | -                                           | -           | exact:HEADLESS-1 jiggle alive move | 0"
     "key                | -                                           | -           | exact:HEADLESS-1 key | 0"
+    "key_held_before    | -                                           | -           | holdkey start exact:HEADLESS-1 released alive key | 0"
     "click              | -                                           | -           | exact:HEADLESS-1 click | 0"
     "compositor_gone    | -                                           | -           | exact:HEADLESS-1 killsway | 1"
 )
@@ -52,6 +53,7 @@ chmod 755 "$work"
 sway_pid=
 saver_pid=
 bare_pid=
+holder_pid=
 cleanup() {
     [ -n "$saver_pid" ] && kill "$saver_pid" 2>/dev/null
     [ -n "$bare_pid" ] && kill "$bare_pid" 2>/dev/null
@@ -145,11 +147,18 @@ step() {
     jiggle) "$pointer" by:4,0 by:-4,0 by:4,0 by:-4,0 by:0,4 by:0,-4 || fail "virtual_pointer jiggle" ;;
     alive)
         sleep 0.5
-        running || fail "a jiggle of 4 pixels ended it"
+        running || fail "it has ended already (exit status $(wait "$saver_pid"; echo $?))"
         ;;
     move) "$pointer" by:20,0 || fail "virtual_pointer move" ;;
     click) "$pointer" click || fail "virtual_pointer click" ;;
     key) wtype -s 300 x || fail "wtype" ;;
+    holdkey)
+        # x pressed before the saver starts and released after it has taken the keyboard.
+        wtype -s 300 -P x -s 3000 -p x &
+        holder_pid=$!
+        sleep 1
+        ;;
+    released) wait "$holder_pid" || fail "wtype holding a key" ;;
     term) kill -TERM "$saver_pid" ;;
     int) kill -INT "$saver_pid" ;;
     killsway) kill "$sway_pid" ;;
@@ -161,10 +170,14 @@ run_case() {
     local setup=$1 options=$2 steps=$3 expected=$4 status
     start_sway "$setup"
     [ "$options" = - ] && options=
-    # shellcheck disable=SC2086 # the options' words
-    ${ORVELLE_WAYLAND_DEBUG:+env WAYLAND_DEBUG=1} "$saver" --tick-ms 16 --frames 30 $options 2>"$work/stderr" &
-    saver_pid=$!
+    [[ " $steps " == *" start "* ]] || steps="start $steps"
     for word in $steps; do
+        if [ "$word" = start ]; then
+            # shellcheck disable=SC2086 # the options' words
+            ${ORVELLE_WAYLAND_DEBUG:+env WAYLAND_DEBUG=1} "$saver" --tick-ms 16 --frames 30 $options 2>"$work/stderr" &
+            saver_pid=$!
+            continue
+        fi
         step "$word"
     done
     eventually stopped || fail "still running"
