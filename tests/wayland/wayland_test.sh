@@ -147,7 +147,7 @@ step() {
     jiggle) "$pointer" by:4,0 by:-4,0 by:4,0 by:-4,0 by:0,4 by:0,-4 || fail "virtual_pointer jiggle" ;;
     alive)
         sleep 0.5
-        running || fail "it has ended already (exit status $(wait "$saver_pid"; echo $?))"
+        running || fail "it has ended already"
         ;;
     move) "$pointer" by:20,0 || fail "virtual_pointer move" ;;
     click) "$pointer" click || fail "virtual_pointer click" ;;
