@@ -1,0 +1,258 @@
+// orvelle-wayland: the show as a Wayland screen saver. It covers every output with a surface above
+// everything (a layer-shell overlay, or a fullscreen xdg-shell window where the compositor has no layer
+// shell), black with the picture centred 1:1 in device pixels, draws a frame when the compositor asks for
+// one, sleeps in between, and ends on user activity, SIGTERM or SIGINT.
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <poll.h>
+
+#include "host_rules/number_reading.h"
+#include "show/pixel_format.h"
+#include "show/screen_geometry.h"
+#include "show/show_host.h"
+#include "wayland/wayland_host.h"
+
+namespace {
+
+const char usage[] = "usage: orvelle-wayland [options]\n"
+                     "Orvelle's night scene as a Wayland screen saver: every output covered, black, with a 640x480\n"
+                     "picture centred, until a key, a click, a touch or a mouse movement of more than 4 pixels.\n"
+                     "\n"
+                     "  --display NAME      the Wayland display to use (default: $WAYLAND_SOCKET, a connection handed\n"
+                     "                      over by a screen locker, else $WAYLAND_DISPLAY, else wayland-0)\n"
+                     "  --xdg-shell         fullscreen windows even where the compositor offers the layer shell\n"
+                     "  --help, --version   show this text, or the version\n"
+                     "\n"
+                     "  --tick-ms N         for tests: frame i is drawn at i*N ms of the show's clock\n"
+                     "  --frames K          for tests: the picture stays at frame K\n"
+                     "\n"
+                     "It covers each output with a layer-shell surface on the overlay layer (sway, labwc, river,\n"
+                     "Hyprland, KDE Plasma), else with a fullscreen xdg-shell window on each output (GNOME).\n"
+                     "Without a seat (a locker's sub-process) it runs until it is ended. SIGTERM and SIGINT end it;\n"
+                     "a compositor that goes away ends it with exit status 1.\n"
+                     "\n"
+                     "Started when the desktop is idle, by swayidle:\n"
+                     "  swayidle -w timeout 300 'orvelle-wayland'\n"
+                     "As the picture of a screen locker that runs a saver as its sub-process:\n"
+                     "  swayidle -w timeout 300 'swaylock-plugin --command orvelle-wayland'\n";
+
+struct Options {
+    const char* displayName = nullptr;
+    bool xdgShell = false;
+    uint32_t tickMs = 0; // 0: the monotonic clock; else frame i is drawn at i*tickMs ms
+    uint32_t frames = 0; // 0: no limit; else the picture stays at frame K
+};
+
+enum class OptionsResult { run, help, version, error };
+
+volatile sig_atomic_t endSignal = 0; // SIGTERM or SIGINT once one has come
+sigset_t waitMask;                   // the signal mask while waiting: the ending signals let through
+
+static_assert(screenGeometry.width == 640 && screenGeometry.height == 480);
+
+void OnEndSignal(int signal)
+{
+    endSignal = signal;
+}
+
+// The ending signals are blocked everywhere but in the wait, so that none is lost between the check and
+// the sleep.
+void CatchEndSignals()
+{
+    sigset_t ends;
+    sigemptyset(&ends);
+    sigaddset(&ends, SIGTERM);
+    sigaddset(&ends, SIGINT);
+    sigprocmask(SIG_BLOCK, &ends, &waitMask);
+    sigdelset(&waitMask, SIGTERM);
+    sigdelset(&waitMask, SIGINT);
+    struct sigaction action = {};
+    action.sa_handler = OnEndSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+}
+
+// Ends the process by the signal's default action, so that whoever sent it sees the end it asked for.
+[[noreturn]] void EndBySignal(int signal)
+{
+    struct sigaction action = {};
+    action.sa_handler = SIG_DFL;
+    sigemptyset(&action.sa_mask);
+    sigaction(signal, &action, nullptr);
+    sigset_t only;
+    sigemptyset(&only);
+    sigaddset(&only, signal);
+    sigprocmask(SIG_UNBLOCK, &only, nullptr);
+    raise(signal);
+    std::_Exit(128 + signal); // not reached: the signal has ended the process
+}
+
+// The host's tick: milliseconds of the monotonic clock, wrapping modulo 2^32 like the Windows tick count.
+uint32_t MonotonicTick()
+{
+    timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<uint32_t>(uint64_t(now.tv_sec) * 1000u + uint64_t(now.tv_nsec) / 1000000u);
+}
+
+OptionsResult ReadOptions(int argc, char** argv, Options& options, char* message, int messageSize)
+{
+    for (int i = 1; i < argc; ++i) {
+        const char* name = argv[i][0] == '-' ? argv[i] + (argv[i][1] == '-' ? 2 : 1) : nullptr;
+        if (name != nullptr && std::strcmp(name, "help") == 0)
+            return OptionsResult::help;
+        if (name != nullptr && std::strcmp(name, "version") == 0)
+            return OptionsResult::version;
+        if (name != nullptr && std::strcmp(name, "xdg-shell") == 0) {
+            options.xdgShell = true;
+            continue;
+        }
+        const bool takesValue =
+            name != nullptr && (std::strcmp(name, "display") == 0 || std::strcmp(name, "tick-ms") == 0 ||
+                                std::strcmp(name, "frames") == 0);
+        if (!takesValue || i + 1 >= argc) {
+            std::snprintf(message, messageSize, takesValue ? "%s needs a value" : "unknown option: %s", argv[i]);
+            return OptionsResult::error;
+        }
+        const char* value = argv[++i];
+        bool valid = true;
+        if (name[0] == 'd')
+            options.displayName = value;
+        else if (name[0] == 't')
+            valid = ReadUnsigned(value, 10, options.tickMs) && options.tickMs > 0;
+        else
+            valid = ReadUnsigned(value, 10, options.frames) && options.frames > 0;
+        if (!valid) {
+            std::snprintf(message, messageSize, "%s: '%s' is not a valid value", argv[i - 1], value);
+            return OptionsResult::error;
+        }
+    }
+    return OptionsResult::run;
+}
+
+// Writes an answer to stdout; one that cannot be written is a failure.
+int Answer(const char* text)
+{
+    if (std::fputs(text, stdout) < 0 || std::fflush(stdout) != 0) {
+        std::fprintf(stderr, "orvelle-wayland: cannot write to standard output: %s\n", std::strerror(errno));
+        return 1;
+    }
+    return 0;
+}
+
+// Why the connection failed, in one line.
+void SayConnectionLost()
+{
+    wl_display* display = waylandHost.display;
+    const int error = wl_display_get_error(display);
+    const wl_interface* interface = nullptr;
+    uint32_t id = 0;
+    if (error == EPROTO) {
+        const uint32_t code = wl_display_get_protocol_error(display, &interface, &id);
+        std::fprintf(stderr, "orvelle-wayland: the compositor refused a request: error %u on %s\n", code,
+                     interface != nullptr ? interface->name : "an unknown object");
+        return;
+    }
+    std::fprintf(stderr, "orvelle-wayland: the connection to the compositor was lost: %s\n",
+                 std::strerror(error != 0 ? error : EPIPE));
+}
+
+// Sleeps until the compositor sends something or a signal comes, then reads and dispatches what came.
+// False when the connection is lost.
+bool WaitAndDispatch()
+{
+    wl_display* display = waylandHost.display;
+    while (wl_display_prepare_read(display) != 0)
+        if (wl_display_dispatch_pending(display) < 0)
+            return false;
+    // Requests the socket cannot take yet are sent when it can.
+    short events = POLLIN;
+    if (wl_display_flush(display) < 0) {
+        if (errno != EAGAIN) {
+            wl_display_cancel_read(display);
+            return false;
+        }
+        events |= POLLOUT;
+    }
+    pollfd connection = {wl_display_get_fd(display), events, 0};
+    if (ppoll(&connection, 1, nullptr, &waitMask) < 0) {
+        wl_display_cancel_read(display);
+        return errno == EINTR;
+    }
+    if ((connection.revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
+        if (wl_display_read_events(display) < 0)
+            return false;
+    } else {
+        wl_display_cancel_read(display);
+    }
+    return wl_display_dispatch_pending(display) >= 0;
+}
+
+// Frames until the show ends: when an output that shows the show's last frame is ready for another, the
+// show draws the next (at the monotonic tick less startTick, or with a fixed tick at frameNumber * tickMs),
+// and the last frame is put on every ready output that does not show it yet. So the show draws once per
+// refresh of its fastest output, however many outputs there are; a held picture (the frame limit reached)
+// is still put on outputs that have not shown it. Returns the exit status: 0 for user activity or a signal,
+// 1 for a lost connection or a failure.
+int RunFrames(const Options& options, uint32_t startTick)
+{
+    WaylandHost& host = waylandHost;
+    uint32_t frameNumber = 0;
+    while (true) {
+        if (host.ending || endSignal != 0)
+            return 0;
+        if (host.failed)
+            return 1;
+        const bool held = options.frames != 0 && frameNumber >= options.frames;
+        bool wantNext, wantLast;
+        OutputsReady(frameNumber, wantNext, wantLast);
+        // The first frame is drawn before anything is put, so that no output starts with a blank picture.
+        if (!held && (wantNext || (wantLast && frameNumber == 0))) {
+            ++frameNumber;
+            const FrameCanvas canvas = TakeFrameCanvas();
+            ClearShowFrame(canvas.pixels, canvas.pitch);
+            DrawShowFrame(canvas.pixels, canvas.pitch,
+                          options.tickMs != 0 ? frameNumber * options.tickMs : MonotonicTick() - startTick);
+            wantLast = true;
+        }
+        if (wantLast && PutDueOutputs(frameNumber))
+            continue;
+        if (!WaitAndDispatch()) {
+            SayConnectionLost();
+            return 1;
+        }
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    CatchEndSignals();
+    Options options;
+    char message[256];
+    switch (ReadOptions(argc, argv, options, message, sizeof message)) {
+    case OptionsResult::help: return Answer(usage);
+    case OptionsResult::version: return Answer("orvelle-wayland " ORVELLE_WAYLAND_VERSION "\n");
+    case OptionsResult::error: std::fprintf(stderr, "orvelle-wayland: %s\n", message); return 2;
+    case OptionsResult::run: break;
+    }
+    waylandHost.useLayerShell = !options.xdgShell;
+    if (!ConnectHost(options.displayName)) {
+        CloseHost();
+        return 1;
+    }
+    // The show's clock starts at the end of the set-up; frames are timed from startTick.
+    const uint32_t startTick = MonotonicTick();
+    StartShow(xrgb8888Format, startTick);
+    const int status = RunFrames(options, startTick);
+    CloseHost();
+    if (endSignal != 0)
+        EndBySignal(endSignal);
+    return status;
+}

@@ -1,0 +1,112 @@
+// The Wayland host: the one record of the connection, its globals and the outputs covered, and the
+// procedures that set them up, draw on them, read the seat and take them down.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <wayland-client.h>
+
+#include "wayland/surface_geometry.h"
+
+struct zwlr_layer_shell_v1;
+struct zwlr_layer_surface_v1;
+struct xdg_wm_base;
+struct xdg_surface;
+struct xdg_toplevel;
+struct wp_viewporter;
+struct wp_viewport;
+struct wp_fractional_scale_manager_v1;
+struct wp_fractional_scale_v1;
+
+// The most outputs covered at once; one more is left uncovered, with a line on stderr.
+inline constexpr int32_t maxOutputs = 16;
+
+// One of an output's two buffers in its shared memory.
+struct ShmBuffer {
+    wl_buffer* buffer = nullptr;
+    uint8_t* pixels = nullptr; // in the output's mapping
+    bool busy = false;         // the compositor holds it until it releases it
+};
+
+// An output and the surface that covers it.
+struct HostOutput {
+    bool used = false;
+    uint32_t name = 0; // the registry's name of the wl_output global
+    wl_output* output = nullptr;
+    int32_t modeWidth = 0; // the current mode and the transform as last said, applied at the done event
+    int32_t modeHeight = 0;
+    int32_t transform = 0;
+    OutputScale scale;      // what the output and its surface have said
+    bool described = false; // the output's first done event has come
+    wl_surface* surface = nullptr;
+    zwlr_layer_surface_v1* layerSurface = nullptr;
+    xdg_surface* xdgSurface = nullptr;
+    xdg_toplevel* toplevel = nullptr;
+    wp_viewport* viewport = nullptr;
+    wp_fractional_scale_v1* fractionalScale = nullptr;
+    bool configured = false;   // a configure has been acknowledged: buffers may be attached
+    SurfaceLayout layout;      // of the buffers below
+    uint8_t* memory = nullptr; // the mapping of both buffers
+    size_t memorySize = 0;
+    ShmBuffer buffers[2];
+    wl_callback* frameCallback = nullptr; // the compositor's call for the next frame, while waited for
+    bool drawDue = false;                 // the compositor has asked for the next frame
+    bool mustCommit = false;              // a configure or a new layout waits for a commit, frame asked for or not
+    uint32_t shownFrame = 0;              // the number of the show's frame it shows
+};
+
+struct WaylandHost {
+    wl_display* display = nullptr;
+    wl_registry* registry = nullptr;
+    wl_compositor* compositor = nullptr;
+    wl_shm* shm = nullptr;
+    zwlr_layer_shell_v1* layerShell = nullptr;
+    xdg_wm_base* wmBase = nullptr;
+    wp_viewporter* viewporter = nullptr;
+    wp_fractional_scale_manager_v1* fractionalScaleManager = nullptr;
+    bool useLayerShell = true; // false: fullscreen xdg-shell toplevels even where layer-shell is offered
+    wl_seat* seat = nullptr;
+    uint32_t seatName = 0;
+    wl_keyboard* keyboard = nullptr;
+    wl_pointer* pointer = nullptr;
+    wl_touch* touch = nullptr;
+    bool pointerPlaced = false; // the pointer's travel is measured from (pointerX, pointerY)
+    int32_t pointerX = 0;
+    int32_t pointerY = 0;
+    bool ending = false; // user activity, or the compositor closing the window
+    bool failed = false; // a buffer could not be made
+    bool tooManyOutputsSaid = false;
+    HostOutput outputs[maxOutputs];
+};
+
+// The process's one host.
+extern WaylandHost waylandHost;
+
+// Connects to the display (the name, else $WAYLAND_SOCKET or $WAYLAND_DISPLAY, as libwayland chooses) and
+// binds the globals; false, with one line on stderr, when it cannot or a needed global is missing.
+bool ConnectHost(const char* displayName);
+
+// The registry's globals, offered or taken away; the outputs' and seats' are handled here.
+void BindOutput(uint32_t name, uint32_t version);
+void BindSeat(uint32_t name, uint32_t version);
+void ForgetGlobal(uint32_t name);
+void ForgetOutputNamed(uint32_t name);
+
+// Where the show draws its next frame (640x480 xrgb8888 pixels, rows pitch bytes apart): the picture's
+// place in a free buffer of a ready output that shows all of the picture, else memory of the host's own.
+struct FrameCanvas {
+    uint8_t* pixels;
+    int32_t pitch;
+};
+FrameCanvas TakeFrameCanvas();
+
+// Puts the show's last frame, numbered frame, on every output whose surface is ready for it; says whether
+// any was.
+bool PutDueOutputs(uint32_t frame);
+
+// What the outputs whose surfaces are ready for a frame want, frame being the number of the show's last
+// drawn frame: wantNext, an output already shows it; wantLast, an output does not yet (or must commit).
+void OutputsReady(uint32_t frame, bool& wantNext, bool& wantLast);
+
+// Releases every object and closes the connection.
+void CloseHost();
