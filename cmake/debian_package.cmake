@@ -18,15 +18,16 @@ set(CPACK_PACKAGE_NAME orvelle)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR Kestrune)
 set(CPACK_PACKAGE_CONTACT ${ORVELLE_PACKAGE_MAINTAINER})
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "night scene screen saver for XScreenSaver")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "night scene screen saver for XScreenSaver and Wayland desktops")
 set(CPACK_PACKAGE_DESCRIPTION "Stars drifting over a waving sea under a breathing ring of eighteen\n\
 colour-cycled, rotating figures, computed pixel by pixel: the Orvelle screen\n\
-saver as an X11 program for XScreenSaver.")
+saver as an X11 program for XScreenSaver and as a Wayland program for sway\n\
+and the other Wayland desktops.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION x11)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # libXrandr is loaded when present, to learn the refresh rate and the monitors.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xscreensaver, libxrandr2")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xscreensaver | swayidle, libxrandr2")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://kestrune.example.com/)
 include(CPack)

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# The Debian package of the X11 saver: built by CPack from the build folder, it holds the program in
-# XScreenSaver's program folder and its description in the configuration folder, stripped, depends on the X
-# libraries the program links, and lintian finds no error or warning in it.
+# The Debian package of the Linux savers: built by CPack from the build folder, it holds the X11 program in
+# XScreenSaver's program folder and its description in the configuration folder, and the Wayland program in
+# /usr/bin, stripped, depends on the X libraries the program links, and lintian finds no error or warning in it.
 #   debian_package_test.sh BUILD_DIR
 set -euo pipefail
 work=$(mktemp -d)
@@ -13,6 +13,7 @@ fail() { echo "debian_package_test: $*" >&2; exit 1; }
 program=$(find "$work/root" -path '*/xscreensaver/orvelle' -type f)
 [[ -x $program ]] || fail "no program in an xscreensaver folder: $(dpkg-deb -c "$deb")"
 [[ -f $(dirname "$program")/../../share/xscreensaver/config/orvelle.xml ]] || fail "no orvelle.xml beside it"
+[[ -x $work/root/usr/bin/orvelle-wayland ]] || fail "no Wayland saver in /usr/bin: $(dpkg-deb -c "$deb")"
 readelf -S "$program" | grep -q '\.symtab' && fail "program not stripped"
 depends=$(dpkg-deb -f "$deb" Depends)
 for library in libx11-6 libxext6; do
