@@ -63,12 +63,13 @@ advancing() {
 ends_show() { xdotool "$@" && gone "$orvelle"; }
 inactive() { mate-screensaver-command --query | grep -q 'is inactive'; }
 
-# Activates the saver, checks the screen and ends the show by the input in the arguments.
+# Activates the saver, checks the screen and ends the show by the input in the arguments; fails when no
+# orvelle runs.
 show_once() {
     mate-screensaver-command --activate >/dev/null || fail "mate-screensaver-command --activate failed"
     if ! eventually find_orvelle "$saver"; then
         fail "mate-screensaver did not run orvelle: $(grep -E 'command|job' "$work/mate-screensaver.log" | tail -3)"
-        return
+        return 1
     fi
     eventually shows_picture || fail "the screen does not show the picture centred on black"
     eventually advancing shows_picture screen || fail "the picture does not advance"
@@ -105,9 +106,7 @@ in_session() {
     mate-screensaver --no-daemon --debug >"$work/mate-screensaver.log" 2>&1 &
     saver=$!
     eventually mate-screensaver-command --query >/dev/null 2>&1 || fail "mate-screensaver did not come up"
-    show_once mousemove_relative -- 40 40
-    show_once key space
-    preview
+    show_once mousemove_relative -- 40 40 && show_once key space && preview
     mate-screensaver-command --exit >/dev/null
     eventually gone "$saver" || { fail "mate-screensaver did not exit"; kill "$saver"; }
     wait "$saver"
