@@ -9,7 +9,8 @@ foreach(dir ORVELLE_PROGRAM_DIR ORVELLE_ENTRY_DIR)
 endforeach()
 set(program "${ORVELLE_PROGRAM_DIR}/orvelle")
 # Written first into a folder of the build named after the destination, so that installs to different
-# places at the same time (the package and a staging folder) do not write the same file.
+# places at the same time (the package and a staging folder) do not write the same file, and removed after.
 string(MD5 destination "$ENV{DESTDIR}${ORVELLE_ENTRY_DIR}")
 configure_file("${ORVELLE_ENTRY_TEMPLATE}" "${ORVELLE_ENTRY_WORK_DIR}/${destination}/orvelle.desktop" @ONLY)
 file(INSTALL "${ORVELLE_ENTRY_WORK_DIR}/${destination}/orvelle.desktop" DESTINATION "${ORVELLE_ENTRY_DIR}")
+file(REMOVE_RECURSE "${ORVELLE_ENTRY_WORK_DIR}/${destination}")
