@@ -148,7 +148,9 @@ namespace=(unshare --mount --propagation private)
 [ "$EUID" = 0 ] || namespace=(unshare --user --map-root-user --mount --propagation private)
 "${namespace[@]}" true 2>/dev/null || { echo "SKIP: ${namespace[*]} is not allowed here"; exit 77; }
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+# -noreset: without it the server resets when its last client leaves, dropping a client that is connecting
+# just then (the saver starting while a command polls for it).
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 xvfb=$!
 eventually test -s "$work/display" || { fail "Xvfb did not start: $(cat "$work/xvfb.log")"; exit 1; }
 mkdir -p "$work/home"
