@@ -11,7 +11,7 @@
 # namespace of its own (unshare; a user namespace too when not root) where the package's program folder is
 # bound over that folder of the machine, which does not change. Exits 77 (skipped) where that folder is
 # missing (XScreenSaver not installed) or no namespace can be made. The screenshots are left in
-# build/screenshots/mate-screensaver-orvelle.png and mate-screensaver-preview.png.
+# build/screenshots/mate-screensaver-orvelle.png and mate-screensaver-preferences.png.
 # Functions run by name (through traps or eventually) are reached.
 # shellcheck disable=SC2317
 set -uo pipefail
@@ -89,7 +89,7 @@ preview() {
             fail "the preview window is $size, not smaller than the picture"
         fi
         eventually advancing shows_preview preview || fail "the preview shows no advancing picture"
-        cp "$work/preview.png" "$root/build/screenshots/mate-screensaver-preview.png"
+        import -window root "$root/build/screenshots/mate-screensaver-preferences.png"
     else
         fail "the preferences do not preview orvelle"
     fi
