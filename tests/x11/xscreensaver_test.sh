@@ -47,7 +47,9 @@ grep -q '<screensaver name="orvelle"' "$(find "$work/stage" -path '*/xscreensave
     fail "no configuration orvelle.xml installed in xscreensaver/config"
 [ $failures = 0 ] || exit 1
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+# -noreset: without it the server resets when its last client leaves, dropping a client that is connecting
+# just then (the saver starting while a command polls for it).
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 xvfb=$!
 eventually test -s "$work/display" || { fail "Xvfb did not start: $(cat "$work/xvfb.log")"; exit 1; }
 DISPLAY=":$(cat "$work/display")"
