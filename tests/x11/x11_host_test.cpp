@@ -526,7 +526,8 @@ TEST(X11Host, FailuresSayOneLine)
 }
 
 // The private X server: Xvfb at the depth asked for, its display number read from the descriptor it writes
-// it to once it accepts connections.
+// it to once it accepts connections. -noreset: a server that resets when its last client leaves may drop a
+// client connecting at that moment (a saver started just as a checking client closes).
 pid_t StartXvfb(const std::string& depth, const std::vector<std::string>& options)
 {
     int ready[2];
@@ -535,7 +536,7 @@ pid_t StartXvfb(const std::string& depth, const std::vector<std::string>& option
     std::vector<std::string> args = {
         "Xvfb",      "-displayfd", std::to_string(ready[1]),
         "-screen",   "0",          std::to_string(screenWidth) + "x" + std::to_string(screenHeight) + "x" + depth,
-        "-nolisten", "tcp"};
+        "-nolisten", "tcp",        "-noreset"};
     args.insert(args.end(), options.begin(), options.end());
     std::vector<char*> argv;
     for (std::string& arg : args)
