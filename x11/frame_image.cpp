@@ -3,7 +3,6 @@
 #include <X11/Xutil.h>
 #include <cstddef>
 #include <cstdio>
-#include <iterator>
 #include <sys/ipc.h>
 #include <sys/shm.h>
 
@@ -128,10 +127,9 @@ void PutPicture(bool borders)
 {
     X11Host& host = x11Host;
     if (borders && host.spansMonitors)
-        host.monitorCount = ReadMonitors(host.display, RootWindow(host.display, host.screen), host.monitors,
-                                         int32_t(std::size(host.monitors)), host.primaryMonitor);
-    const MonitorPlacement place =
-        PlaceOnPrimary({0, 0, host.width, host.height}, host.monitors, host.monitorCount, host.primaryMonitor);
+        ReadMonitors(host.display, RootWindow(host.display, host.screen), host.monitors);
+    const MonitorPlacement place = PlaceOnPrimary({0, 0, host.width, host.height}, host.monitors.boxes,
+                                                  host.monitors.count, host.monitors.primary);
     const int32_t sourceX = place.picture.x.source, sourceY = place.picture.y.source;
     const int32_t destX = place.picture.x.dest, destY = place.picture.y.dest;
     const int32_t spanX = place.picture.x.length, spanY = place.picture.y.length;
