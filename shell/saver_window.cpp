@@ -187,6 +187,49 @@ bool IsSwallowedSystemCommand(WPARAM command)
     return isPreview == 0 && (command == SC_NEXTWINDOW || command == SC_PREVWINDOW || command == SC_SCREENSAVE);
 }
 
+// Losing activation lets the display minimise the exclusive full-screen window. A refused close must not
+// leave the desktop open behind a running show, so the window comes back at once; while the system's
+// password dialog is up it comes back without taking the focus from that dialog. True when message was the
+// restoration.
+bool RestoreMinimised(HWND window, UINT message, WPARAM wParam)
+{
+    if (message == WM_SIZE && wParam == SIZE_MINIMIZED)
+        PostMessageA(window, SaverRestoreMessage, 0, 0);
+    if (message != SaverRestoreMessage)
+        return false;
+    if (inVerification != 0) {
+        ShowWindow(window, SW_SHOWNOACTIVATE);
+        return true;
+    }
+    ShowWindow(window, SW_RESTORE);
+    SetForegroundWindow(window);
+    SetFocus(window);
+    return true;
+}
+
+// The full-screen show's messages while no close is approved: the close verified on Windows 95/98/Me, the
+// verification itself, and user activity while no verification runs. Returns true with a result when the
+// message is answered here.
+bool HandleFullScreen(HWND window, UINT message, WPARAM wParam, LRESULT& result)
+{
+    if (RestoreMinimised(window, message, wParam))
+        return true;
+    if (message == WM_CLOSE) {
+        if (isWin9x == 0 || TryVerifyPassword(window) != 0)
+            return false;
+        // Refused: measure pointer travel from here, so the same position does not close at once.
+        MeasureFromCursor();
+        return true;
+    }
+    if (message == SaverVerifyMessage) {
+        if (isWin9x == 0)
+            return false;
+        result = verifyPassword != nullptr ? verifyPassword(window) : 1;
+        return true;
+    }
+    return inVerification == 0 && HandleActivity(window, message, wParam, result);
+}
+
 } // namespace
 
 int32_t RunSaverWindow(HWND parent)
@@ -271,37 +314,9 @@ LRESULT CALLBACK OuterSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM
 
 LRESULT CALLBACK DefaultSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (isPreview == 0 && closeApproved == 0) {
-        // Losing activation lets the display minimise the exclusive full-screen window. A refused close
-        // must not leave the desktop open behind a running show, so the window comes back at once; while
-        // the system's password dialog is up it comes back without taking the focus from that dialog.
-        if (message == WM_SIZE && wParam == SIZE_MINIMIZED) {
-            PostMessageA(window, SaverRestoreMessage, 0, 0);
-        } else if (message == SaverRestoreMessage) {
-            if (inVerification != 0) {
-                ShowWindow(window, SW_SHOWNOACTIVATE);
-            } else {
-                ShowWindow(window, SW_RESTORE);
-                SetForegroundWindow(window);
-                SetFocus(window);
-            }
-            return 0;
-        }
-        if (message == WM_CLOSE) {
-            if (isWin9x != 0 && TryVerifyPassword(window) == 0) {
-                // Refused: measure pointer travel from here, so the same position does not close at once.
-                MeasureFromCursor();
-                return 0;
-            }
-        } else if (message == SaverVerifyMessage) {
-            if (isWin9x != 0)
-                return verifyPassword != nullptr ? verifyPassword(window) : 1;
-        } else if (inVerification == 0) {
-            LRESULT result;
-            if (HandleActivity(window, message, wParam, result))
-                return result;
-        }
-    }
+    LRESULT result = 0;
+    if (isPreview == 0 && closeApproved == 0 && HandleFullScreen(window, message, wParam, result))
+        return result;
     if (autoPlayMessage != 0 && message == autoPlayMessage) {
         // AutoPlay is cancelled while a password guards the show.
         PostClose(window);

@@ -25,6 +25,38 @@ uint32_t RowBytes()
     return uint32_t(pictureWidth) * x11Host.format.bytesPerPixel;
 }
 
+// A segment for image, attached here and by the server; false, with the image destroyed, when either cannot.
+bool AttachSharedSegment(XImage* image)
+{
+    X11Host& host = x11Host;
+    host.shm.shmid = shmget(IPC_PRIVATE, std::size_t(RowBytes()) * pictureHeight, IPC_CREAT | 0600);
+    if (host.shm.shmid < 0) {
+        XDestroyImage(image);
+        return false;
+    }
+    void* address = shmat(host.shm.shmid, nullptr, 0);
+    // Marked for removal as soon as it is attached here, before the server is asked to attach it (Linux lets
+    // a marked segment be attached while anyone still holds it): from then on the segment goes when both
+    // sides have detached, however the process or the server ends, even killed in the middle of start-up.
+    shmctl(host.shm.shmid, IPC_RMID, nullptr);
+    if (address == reinterpret_cast<void*>(-1)) {
+        XDestroyImage(image);
+        return false;
+    }
+    host.shm.shmaddr = image->data = static_cast<char*>(address);
+    host.shm.readOnly = False;
+    // A server that cannot attach answers with an error, which the sync brings in.
+    host.shmRefused = false;
+    XShmAttach(host.display, &host.shm);
+    XSync(host.display, False);
+    if (!host.shmRefused)
+        return true;
+    shmdt(address);
+    image->data = nullptr;
+    XDestroyImage(image);
+    return false;
+}
+
 // The image in a shared memory segment that the server reads straight from: no copy through the socket.
 // Only where the server takes the show's little-endian pixels as they are, and attaches the segment (a
 // remote server cannot).
@@ -50,32 +82,8 @@ bool SetUpSharedImage()
         XDestroyImage(image);
         return false;
     }
-    host.shm.shmid = shmget(IPC_PRIVATE, std::size_t(RowBytes()) * pictureHeight, IPC_CREAT | 0600);
-    if (host.shm.shmid < 0) {
-        XDestroyImage(image);
+    if (!AttachSharedSegment(image))
         return false;
-    }
-    void* address = shmat(host.shm.shmid, nullptr, 0);
-    // Marked for removal as soon as it is attached here, before the server is asked to attach it (Linux lets
-    // a marked segment be attached while anyone still holds it): from then on the segment goes when both
-    // sides have detached, however the process or the server ends, even killed in the middle of start-up.
-    shmctl(host.shm.shmid, IPC_RMID, nullptr);
-    if (address == reinterpret_cast<void*>(-1)) {
-        XDestroyImage(image);
-        return false;
-    }
-    host.shm.shmaddr = image->data = static_cast<char*>(address);
-    host.shm.readOnly = False;
-    // A server that cannot attach answers with an error, which the sync brings in.
-    host.shmRefused = false;
-    XShmAttach(display, &host.shm);
-    XSync(display, False);
-    if (host.shmRefused) {
-        shmdt(address);
-        image->data = nullptr;
-        XDestroyImage(image);
-        return false;
-    }
     host.image = image;
     host.usesShm = true;
     host.shmCompletionType = XShmGetEventBase(display) + ShmCompletion;

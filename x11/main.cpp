@@ -217,6 +217,22 @@ void RunFramePump(const HostOptions& options, uint32_t startTick)
     }
 }
 
+// XScreenSaver names its window in XSCREENSAVER_WINDOW and passes -root (or nothing); a placement of one's
+// own wins. False, said on stderr, when the variable names no window.
+bool TakeSaverWindow(HostOptions& options)
+{
+    const char* saverWindow = std::getenv("XSCREENSAVER_WINDOW");
+    if (saverWindow == nullptr || saverWindow[0] == '\0' ||
+        (options.placementGiven && options.placement != Placement::root))
+        return true;
+    if (!ReadWindowId(saverWindow, options.windowId)) {
+        std::fprintf(stderr, "orvelle: XSCREENSAVER_WINDOW is not a window id: %s\n", saverWindow);
+        return false;
+    }
+    options.placement = Placement::windowId;
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -235,16 +251,8 @@ int main(int argc, char** argv)
     case OptionsResult::error: std::fprintf(stderr, "orvelle: %s\n", message); return 2;
     case OptionsResult::run: break;
     }
-    // XScreenSaver names its window here and passes -root (or nothing); a placement of one's own wins.
-    const char* saverWindow = std::getenv("XSCREENSAVER_WINDOW");
-    if (saverWindow != nullptr && saverWindow[0] != '\0' &&
-        (!options.placementGiven || options.placement == Placement::root)) {
-        if (!ReadWindowId(saverWindow, options.windowId)) {
-            std::fprintf(stderr, "orvelle: XSCREENSAVER_WINDOW is not a window id: %s\n", saverWindow);
-            return 1;
-        }
-        options.placement = Placement::windowId;
-    }
+    if (!TakeSaverWindow(options))
+        return 1;
 
     if (!OpenHostDisplay(options.displayName))
         return 1;
