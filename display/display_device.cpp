@@ -1,12 +1,8 @@
-// Display device: DirectDraw set-up in the current display mode and the hand-over of the pixel format.
+// Display device: DirectDraw set-up in the current display mode and the pixel format it finds.
 #include "display/display_device.h"
 
-#include "display/saver_window_proc.h"
-#include "shell/procedure_as.h"
 #include "show/screen_geometry.h"
-#include "show/show_host.h"
-
-DisplayDevice displayDevice;
+#include "win32/procedure_as.h"
 
 namespace {
 
@@ -26,18 +22,79 @@ DirectDrawCreateFunction LoadDirectDrawCreate()
     return ProcedureAs<DirectDrawCreateFunction>(GetProcAddress(library, "DirectDrawCreate"));
 }
 
-// The set-up's failure step, as each of its steps names it: the device object goes, and everything made
-// from it with it.
-void GiveUp()
+// The device object with exclusive use of the screen in the mode it is in (no display mode is ever set),
+// and the primary surface: true when both are there. A failure after the device object releases it.
+bool TakeScreen(DisplayDevice& device, HWND window)
 {
-    ReleaseDisplayDevice();
+    const DirectDrawCreateFunction create = LoadDirectDrawCreate();
+    if (create == nullptr || create(nullptr, &device.directDraw, nullptr) != DD_OK) {
+        device.directDraw = nullptr;
+        return false;
+    }
+    DDSURFACEDESC primary = {};
+    primary.dwSize = sizeof primary;
+    primary.dwFlags = DDSD_CAPS;
+    primary.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
+    if (device.directDraw->SetCooperativeLevel(window, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN) != DD_OK ||
+        device.directDraw->CreateSurface(&primary, &device.primarySurface, nullptr) != DD_OK) {
+        ReleaseDisplayDevice(device);
+        return false;
+    }
+    return true;
+}
+
+// The colour cube as the display palette of an 8-bit display.
+bool LoadColourCube(DisplayDevice& device)
+{
+    for (uint32_t i = 0; i < 256; ++i) {
+        const Colour entry = colourCubeFormat.unpack(i);
+        device.paletteEntries[i] = {entry.red, entry.green, entry.blue, 0};
+    }
+    return device.directDraw->CreatePalette(DDPCAPS_8BIT, device.paletteEntries, &device.displayPalette, nullptr) ==
+               DD_OK &&
+           device.primarySurface->SetPalette(device.displayPalette) == DD_OK;
+}
+
+// The show's format for the display's: the colour cube at 8 bits, the display's own channel masks at 16,
+// 24 and 32. False for any other depth (unsupportedDepth is then set) or a palette that could not be set.
+bool ReadDisplayFormat(DisplayDevice& device, PixelFormat& found)
+{
+    // The call's result is not needed: a failed call leaves a zero bit count.
+    DDPIXELFORMAT format = {};
+    format.dwSize = sizeof format;
+    device.primarySurface->GetPixelFormat(&format);
+    const DWORD bits = format.dwRGBBitCount;
+    if (bits == 8) {
+        found = colourCubeFormat;
+        return LoadColourCube(device);
+    }
+    if (bits == 16 || bits == 24 || bits == 32) {
+        found = MakePixelFormat(bits / 8, format.dwRBitMask, format.dwGBitMask, format.dwBBitMask);
+        return true;
+    }
+    device.unsupportedDepth = 1;
+    return false;
+}
+
+// The off-screen picture, in the display's own format as no format is asked for, and the clipper that keeps
+// copies to the screen inside window.
+bool MakePictureAndClipper(DisplayDevice& device, HWND window)
+{
+    DDSURFACEDESC offscreen = {};
+    offscreen.dwSize = sizeof offscreen;
+    offscreen.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH;
+    offscreen.dwWidth = screenGeometry.width;
+    offscreen.dwHeight = screenGeometry.height;
+    offscreen.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
+    return device.directDraw->CreateSurface(&offscreen, &device.offscreenSurface, nullptr) == DD_OK &&
+           device.directDraw->CreateClipper(0, &device.clipper, nullptr) == DD_OK &&
+           device.clipper->SetHWnd(0, window) == DD_OK && device.primarySurface->SetClipper(device.clipper) == DD_OK;
 }
 
 } // namespace
 
-void ReleaseDisplayDevice()
+void ReleaseDisplayDevice(DisplayDevice& device)
 {
-    DisplayDevice& device = displayDevice;
     if (device.directDraw == nullptr)
         return;
     device.directDraw->Release();
@@ -49,71 +106,14 @@ void ReleaseDisplayDevice()
     device.displayPalette = nullptr;
 }
 
-void SetupDisplayDevice()
+bool SetupDisplayDevice(DisplayDevice& device, HWND window, PixelFormat& found)
 {
-    DisplayDevice& device = displayDevice;
-    if (device.directDraw != nullptr)
-        return;
-    const DirectDrawCreateFunction create = LoadDirectDrawCreate();
-    if (create == nullptr || create(nullptr, &device.directDraw, nullptr) != DD_OK) {
-        device.directDraw = nullptr;
-        return;
+    if (device.directDraw != nullptr || !TakeScreen(device, window))
+        return false;
+    // Each failing step gives up the device object, and everything made from it with it.
+    if (!ReadDisplayFormat(device, found) || !MakePictureAndClipper(device, window)) {
+        ReleaseDisplayDevice(device);
+        return false;
     }
-    // Exclusive use of the screen in the mode it is in: no display mode is ever set.
-    if (device.directDraw->SetCooperativeLevel(saverWindowState.displayWindow, DDSCL_EXCLUSIVE | DDSCL_FULLSCREEN) !=
-        DD_OK)
-        return GiveUp();
-
-    DDSURFACEDESC primary = {};
-    primary.dwSize = sizeof primary;
-    primary.dwFlags = DDSD_CAPS;
-    primary.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
-    if (device.directDraw->CreateSurface(&primary, &device.primarySurface, nullptr) != DD_OK)
-        return GiveUp();
-
-    // The display's format; the call's result is not needed, a failed call leaves a zero bit count.
-    DDPIXELFORMAT format = {};
-    format.dwSize = sizeof format;
-    device.primarySurface->GetPixelFormat(&format);
-    const DWORD bits = format.dwRGBBitCount;
-    PixelFormat showFormat;
-    if (bits == 8) {
-        for (uint32_t i = 0; i < 256; ++i) {
-            const Colour entry = colourCubeFormat.unpack(i);
-            device.paletteEntries[i] = {entry.red, entry.green, entry.blue, 0};
-        }
-        if (device.directDraw->CreatePalette(DDPCAPS_8BIT, device.paletteEntries, &device.displayPalette, nullptr) !=
-            DD_OK)
-            return GiveUp();
-        if (device.primarySurface->SetPalette(device.displayPalette) != DD_OK)
-            return GiveUp();
-        showFormat = colourCubeFormat;
-    } else if (bits == 16 || bits == 24 || bits == 32) {
-        showFormat = MakePixelFormat(bits / 8, format.dwRBitMask, format.dwGBitMask, format.dwBBitMask);
-    } else {
-        GiveUp();
-        device.unsupportedDepth = 1;
-        return;
-    }
-
-    // The off-screen picture takes the display's own format, as no format is asked for.
-    DDSURFACEDESC offscreen = {};
-    offscreen.dwSize = sizeof offscreen;
-    offscreen.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH;
-    offscreen.dwWidth = screenGeometry.width;
-    offscreen.dwHeight = screenGeometry.height;
-    offscreen.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
-    if (device.directDraw->CreateSurface(&offscreen, &device.offscreenSurface, nullptr) != DD_OK)
-        return GiveUp();
-
-    if (device.directDraw->CreateClipper(0, &device.clipper, nullptr) != DD_OK)
-        return GiveUp();
-    if (device.clipper->SetHWnd(0, saverWindowState.displayWindow) != DD_OK)
-        return GiveUp();
-    if (device.primarySurface->SetClipper(device.clipper) != DD_OK)
-        return GiveUp();
-
-    // The frame clock starts now, then the surface takes the display's format and the scene is built.
-    saverWindowState.showStartTick = GetTickCount();
-    StartShow(showFormat, saverWindowState.showStartTick);
+    return true;
 }

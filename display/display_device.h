@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+#include "show/pixel_format.h"
+
 struct DisplayDevice {
     IDirectDraw* directDraw;              // none: no usable device, the show does not run
     IDirectDrawSurface* primarySurface;   // the visible screen; frames reach it by one copy each
@@ -18,13 +20,12 @@ struct DisplayDevice {
     int16_t unsupportedDepth;             // 1 once a depth other than 8, 16, 24 or 32 bits was met
 };
 
-extern DisplayDevice displayDevice;
-
-// Takes the display for the saver window displayWindow: device, exclusive co-operation, surfaces,
-// palette or channel masks, clipper; then starts the frame clock and builds the scene. On return
-// directDraw is set exactly when every step succeeded. Does nothing while a device exists.
-void SetupDisplayDevice();
+// Takes the display for window: device, exclusive co-operation, surfaces, palette or channel masks, clipper.
+// Returns true, with the display's pixel format in found, exactly when every step succeeded; directDraw is
+// then set. A failure leaves no device, and unsupportedDepth set when the display's depth was the reason.
+// While a device exists it makes nothing and returns false.
+bool SetupDisplayDevice(DisplayDevice& device, HWND window, PixelFormat& found);
 
 // Releases the device and, with it, every surface, palette and clipper made from it; all five pointers are
 // left null.
-void ReleaseDisplayDevice();
+void ReleaseDisplayDevice(DisplayDevice& device);

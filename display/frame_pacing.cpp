@@ -1,37 +1,21 @@
 // Frame pacing: detection of a vertical-blank wait that does not wait, and requests spaced one refresh apart.
 #include "display/frame_pacing.h"
 
-namespace {
-
-constexpr uint32_t microsecondsPerSecond = 1000000;
-
-// Whether the next request falls due after now but no more than one interval later. A due time further
-// ahead can only come from a clock that jumped, and counts as due rather than as a long wait.
-bool DueWithinOneInterval(const FramePacing& pacing, uint32_t now)
-{
-    const uint32_t ahead = pacing.nextRequestDue - now;
-    return ahead != 0 && ahead <= pacing.requestInterval;
-}
-
-} // namespace
-
 void StartFramePacing(FramePacing& pacing, uint32_t refreshRate)
 {
-    const uint32_t rate = refreshRate > 1 ? refreshRate : defaultRefreshRate;
     pacing = FramePacing{};
-    // Rounded up, so that paced requests never come faster than the display refreshes.
-    pacing.refreshInterval = (microsecondsPerSecond + rate - 1) / rate;
+    pacing.schedule = StartFrameSchedule(refreshRate > 1 ? refreshRate : 0, 0);
 }
 
 void NoteVerticalBlankWait(FramePacing& pacing, uint32_t now)
 {
-    if (pacing.requestInterval != 0)
+    if (pacing.paced)
         return;
     // This return and the three before it, within one and a half refreshes: the wait did not wait.
-    const uint32_t limit = pacing.refreshInterval + pacing.refreshInterval / 2;
-    if (pacing.waitsNoted == 3 && now - pacing.waitReturns[0] < limit) {
-        pacing.requestInterval = pacing.refreshInterval;
-        pacing.nextRequestDue = now + pacing.requestInterval;
+    const uint32_t refresh = pacing.schedule.period;
+    if (pacing.waitsNoted == 3 && now - pacing.waitReturns[0] < refresh + refresh / 2) {
+        pacing.paced = true;
+        pacing.schedule.nextDue = now + refresh;
         return;
     }
     if (pacing.waitsNoted == 3) {
@@ -45,11 +29,5 @@ void NoteVerticalBlankWait(FramePacing& pacing, uint32_t now)
 
 bool FrameRequestDue(FramePacing& pacing, uint32_t now)
 {
-    if (DueWithinOneInterval(pacing, now))
-        return false;
-    pacing.nextRequestDue += pacing.requestInterval;
-    // A frame that ran late is not caught up with a burst of requests: the next one is a whole interval on.
-    if (!DueWithinOneInterval(pacing, now))
-        pacing.nextRequestDue = now + pacing.requestInterval;
-    return true;
+    return !pacing.paced || FrameDue(pacing.schedule, now);
 }

@@ -3,15 +3,12 @@
 
 #include <mmsystem.h>
 
-#include "display/display_device.h"
 #include "display/screen_monitors.h"
 #include "host_rules/picture_placement.h"
-#include "shell/saver_window.h"
-#include "shell/shell_state.h"
 #include "show/screen_geometry.h"
 #include "show/show_host.h"
 
-SaverWindowState saverWindowState;
+WindowsHost windowsHost;
 
 namespace {
 
@@ -24,7 +21,6 @@ constexpr char depthErrorText[errorTextLength + 1] = "\x95\x4B\x97\x76\x95\x5C\x
                                                      "256\x88\xC8\x8F\xE3\x81\x6A ";
 // The error text starts this far left of the picture's centre.
 constexpr int errorTextOffsetX = 80;
-constexpr int32_t maxMonitors = 16;
 
 void PictureRects(const PicturePlacement& place, RECT& source, RECT& dest)
 {
@@ -38,107 +34,117 @@ uint32_t TimerClockMicroseconds()
     return timeGetTime() * 1000u;
 }
 
-void OnCreate(HWND window)
+// The client size and where the picture goes. The primary surface is the primary monitor, whose corner is
+// the screen's origin: the picture is centred on it, wherever the window reaches over the other monitors.
+void PlacePictureInWindow(WindowsHost& host, HWND window)
 {
-    SaverWindowState& state = saverWindowState;
     RECT client;
     GetClientRect(window, &client);
-    state.clientWidth = client.right - client.left;
-    state.clientHeight = client.bottom - client.top;
-    state.displayWindow = window;
-    // The primary surface is the primary monitor, whose corner is the screen's origin: the picture is centred
-    // on it, wherever the window reaches over the other monitors.
+    host.clientWidth = client.right - client.left;
+    host.clientHeight = client.bottom - client.top;
+    host.displayWindow = window;
     POINT origin = {0, 0};
     ClientToScreen(window, &origin);
-    ScreenBox monitors[maxMonitors];
-    int32_t primary = 0;
-    const int32_t count = isPreview != 0 ? 0 : ReadScreenMonitors(monitors, maxMonitors, primary);
-    const MonitorPlacement place =
-        PlaceOnPrimary({origin.x, origin.y, state.clientWidth, state.clientHeight}, monitors, count, primary);
-    PictureRects(place.picture, state.sourceRect, state.destRect);
+    MonitorList monitors = {};
+    if (!host.preview)
+        ReadScreenMonitors(monitors);
+    const MonitorPlacement place = PlaceOnPrimary({origin.x, origin.y, host.clientWidth, host.clientHeight},
+                                                  monitors.boxes, monitors.count, monitors.primary);
+    PictureRects(place.picture, host.sourceRect, host.destRect);
     // The primary surface counts from the screen's corner, the client area from the window's.
-    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&state.destRect), 2);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&host.destRect), 2);
+}
 
-    if (isPreview != 0) {
-        const HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE));
-        state.previewBitmap = LoadBitmapA(instance, MAKEINTRESOURCEA(previewBitmapId));
-        BITMAP bitmap = {};
-        if (state.previewBitmap != nullptr && GetObjectA(state.previewBitmap, sizeof bitmap, &bitmap) != 0) {
-            state.previewWidth = bitmap.bmWidth;
-            state.previewHeight = bitmap.bmHeight;
-        }
-        InvalidateRect(window, nullptr, FALSE);
-        return;
+void LoadPreviewPicture(WindowsHost& host, HWND window)
+{
+    const HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE));
+    host.previewBitmap = LoadBitmapA(instance, MAKEINTRESOURCEA(previewBitmapId));
+    BITMAP bitmap = {};
+    if (host.previewBitmap != nullptr && GetObjectA(host.previewBitmap, sizeof bitmap, &bitmap) != 0) {
+        host.previewWidth = bitmap.bmWidth;
+        host.previewHeight = bitmap.bmHeight;
     }
+    InvalidateRect(window, nullptr, FALSE);
+}
 
-    SetupDisplayDevice();
-    if (displayDevice.directDraw == nullptr)
+// The display, then the frame clock and the scene, then the timer that requests the frames.
+void StartShowOnDisplay(WindowsHost& host, HWND window)
+{
+    PixelFormat format;
+    if (!SetupDisplayDevice(host.device, window, format))
         return;
+    // The frame clock starts at the end of the set-up, then the show takes the display's format.
+    host.showStartTick = GetTickCount();
+    StartShow(format, host.showStartTick);
     // The rate the vertical-blank wait is held to; a failed call reports none.
     DWORD refreshRate = 0;
-    if (displayDevice.directDraw->GetMonitorFrequency(&refreshRate) != DD_OK)
+    if (host.device.directDraw->GetMonitorFrequency(&refreshRate) != DD_OK)
         refreshRate = 0;
-    StartFramePacing(state.pacing, refreshRate);
+    StartFramePacing(host.pacing, refreshRate);
     // The finest period the system offers, so that a new request follows the end of a frame at once.
     TIMECAPS caps = {};
     timeGetDevCaps(&caps, sizeof caps);
     timeBeginPeriod(caps.wPeriodMin);
-    state.frameTimer = timeSetEvent(caps.wPeriodMin, caps.wPeriodMin, FrameTimerProc, 0, TIME_PERIODIC);
+    host.frameTimer = timeSetEvent(caps.wPeriodMin, caps.wPeriodMin, FrameTimerProc, 0, TIME_PERIODIC);
 }
 
-void OnDestroy()
+void OnDestroy(WindowsHost& host)
 {
-    SaverWindowState& state = saverWindowState;
-    if (isPreview != 0) {
-        DeleteObject(state.previewBitmap);
-        state.previewBitmap = nullptr;
+    if (host.preview) {
+        DeleteObject(host.previewBitmap);
+        host.previewBitmap = nullptr;
         return;
     }
     // The timer goes before the device, so that no request can find a device half gone.
-    if (state.frameTimer != 0) {
-        timeKillEvent(state.frameTimer);
-        state.frameTimer = 0;
+    if (host.frameTimer != 0) {
+        timeKillEvent(host.frameTimer);
+        host.frameTimer = 0;
         TIMECAPS caps = {};
         timeGetDevCaps(&caps, sizeof caps);
         timeEndPeriod(caps.wPeriodMin);
     }
-    ReleaseDisplayDevice();
+    ReleaseDisplayDevice(host.device);
 }
 
-void OnPaint(HWND window)
+void PaintPreview(const WindowsHost& host, HDC dc)
 {
-    const SaverWindowState& state = saverWindowState;
-    if (displayDevice.directDraw != nullptr)
+    const HDC memory = CreateCompatibleDC(dc);
+    const HGDIOBJ previous = SelectObject(memory, host.previewBitmap);
+    SetStretchBltMode(dc, COLORONCOLOR);
+    StretchBlt(dc, 0, 0, host.clientWidth, host.clientHeight, memory, 0, 0, host.previewWidth, host.previewHeight,
+               SRCCOPY);
+    SelectObject(memory, previous);
+    DeleteDC(memory);
+}
+
+// Where the picture's centre would be: the client area's centre on a single monitor, the primary monitor's
+// on several.
+void PaintErrorText(const WindowsHost& host, HWND window, HDC dc)
+{
+    const char* text = host.device.unsupportedDepth != 0 ? depthErrorText : directDrawErrorText;
+    POINT centre = {(host.destRect.left + host.destRect.right) / 2, (host.destRect.top + host.destRect.bottom) / 2};
+    ScreenToClient(window, &centre);
+    TextOutA(dc, centre.x - errorTextOffsetX, centre.y, text, errorTextLength);
+}
+
+void OnPaint(const WindowsHost& host, HWND window)
+{
+    if (host.device.directDraw != nullptr)
         return;
     PAINTSTRUCT paint;
     const HDC dc = BeginPaint(window, &paint);
-    if (isPreview != 0) {
-        const HDC memory = CreateCompatibleDC(dc);
-        const HGDIOBJ previous = SelectObject(memory, state.previewBitmap);
-        SetStretchBltMode(dc, COLORONCOLOR);
-        StretchBlt(dc, 0, 0, state.clientWidth, state.clientHeight, memory, 0, 0, state.previewWidth,
-                   state.previewHeight, SRCCOPY);
-        SelectObject(memory, previous);
-        DeleteDC(memory);
-    } else {
-        const char* text = displayDevice.unsupportedDepth != 0 ? depthErrorText : directDrawErrorText;
-        // Where the picture's centre would be: the client area's centre on a single monitor, the primary
-        // monitor's on several.
-        POINT centre = {(state.destRect.left + state.destRect.right) / 2,
-                        (state.destRect.top + state.destRect.bottom) / 2};
-        ScreenToClient(window, &centre);
-        TextOutA(dc, centre.x - errorTextOffsetX, centre.y, text, errorTextLength);
-    }
+    if (host.preview)
+        PaintPreview(host, dc);
+    else
+        PaintErrorText(host, window, dc);
     EndPaint(window, &paint);
 }
 
 // One frame: clear, lock, advance the clock, update and draw the scene, unlock, wait for the vertical blank
 // and copy the picture to the screen. A failed lock still shows the cleared picture.
-void DrawFrame()
+void DrawFrame(WindowsHost& host)
 {
-    SaverWindowState& state = saverWindowState;
-    DisplayDevice& device = displayDevice;
-
+    DisplayDevice& device = host.device;
     // Surfaces are lost when the display is taken away (the saver window minimised by a loss of
     // activation); once it is back, they are restored so that the show goes on instead of a still screen.
     if (device.primarySurface->IsLost() == DDERR_SURFACELOST)
@@ -155,16 +161,31 @@ void DrawFrame()
     DDSURFACEDESC locked = {};
     locked.dwSize = sizeof locked;
     if (device.offscreenSurface->Lock(nullptr, &locked, DDLOCK_WAIT, nullptr) == DD_OK) {
-        DrawShowFrame(static_cast<uint8_t*>(locked.lpSurface), locked.lPitch, GetTickCount() - state.showStartTick);
+        DrawShowFrame(static_cast<uint8_t*>(locked.lpSurface), locked.lPitch, GetTickCount() - host.showStartTick);
         device.offscreenSurface->Unlock(nullptr);
     }
     device.directDraw->WaitForVerticalBlank(DDWAITVB_BLOCKBEGIN, nullptr);
-    NoteVerticalBlankWait(state.pacing, TimerClockMicroseconds());
-    device.primarySurface->Blt(&state.destRect, device.offscreenSurface, &state.sourceRect, DDBLT_WAIT, nullptr);
-    state.framePending.store(0);
+    NoteVerticalBlankWait(host.pacing, TimerClockMicroseconds());
+    device.primarySurface->Blt(&host.destRect, device.offscreenSurface, &host.sourceRect, DDBLT_WAIT, nullptr);
+    host.framePending.store(0);
+}
+
+void OnCreate(WindowsHost& host, HWND window)
+{
+    PlacePictureInWindow(host, window);
+    if (host.preview)
+        LoadPreviewPicture(host, window);
+    else
+        StartShowOnDisplay(host, window);
 }
 
 } // namespace
+
+void PrepareSaverWindowProc(bool preview, WNDPROC next)
+{
+    windowsHost.preview = preview;
+    windowsHost.nextProcedure = next;
+}
 
 void CentrePicture(int32_t clientWidth, int32_t clientHeight, RECT& source, RECT& dest)
 {
@@ -173,29 +194,32 @@ void CentrePicture(int32_t clientWidth, int32_t clientHeight, RECT& source, RECT
 
 LRESULT SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    WindowsHost& host = windowsHost;
     switch (message) {
-    case WM_CREATE: OnCreate(window); break;
-    case WM_DESTROY: OnDestroy(); break;
-    case WM_PAINT: OnPaint(window); break;
+    case WM_CREATE: OnCreate(host, window); break;
+    case WM_DESTROY: OnDestroy(host); break;
+    case WM_PAINT: OnPaint(host, window); break;
     case WM_USER:
-        if (displayDevice.directDraw != nullptr)
-            DrawFrame();
+        if (host.device.directDraw != nullptr)
+            DrawFrame(host);
         break;
     default: break;
     }
-    return DefaultSaverProc(window, message, wParam, lParam);
+    if (host.nextProcedure == nullptr)
+        return DefWindowProcA(window, message, wParam, lParam);
+    return host.nextProcedure(window, message, wParam, lParam);
 }
 
 void CALLBACK FrameTimerProc(UINT, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR)
 {
-    SaverWindowState& state = saverWindowState;
-    if (state.framePending.load() != 0)
+    WindowsHost& host = windowsHost;
+    if (host.framePending.load() != 0)
         return;
     // Where the vertical-blank wait does not wait, the timer rather than the wait holds the show to the
     // display's refresh.
-    if (state.pacing.requestInterval != 0 && !FrameRequestDue(state.pacing, TimerClockMicroseconds()))
+    if (host.pacing.paced && !FrameRequestDue(host.pacing, TimerClockMicroseconds()))
         return;
     // Set before posting, and only here; the frame clears it as its last step.
-    state.framePending.store(1);
-    PostMessageA(state.displayWindow, WM_USER, 0, 0);
+    host.framePending.store(1);
+    PostMessageA(host.displayWindow, WM_USER, 0, 0);
 }

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "shell/procedure_as.h"
+#include "win32/procedure_as.h"
 
 namespace {
 
@@ -11,45 +11,37 @@ using EnumDisplayMonitorsFunction = BOOL(WINAPI*)(HDC, LPCRECT, MONITORENUMPROC,
 using GetMonitorInfoFunction = BOOL(WINAPI*)(HMONITOR, LPMONITORINFO);
 
 // What the enumeration fills, handed to its callback.
-struct MonitorList {
+struct Enumeration {
     GetMonitorInfoFunction getMonitorInfo;
-    ScreenBox* monitors;
-    int32_t capacity;
-    int32_t count;
-    int32_t primary;
+    MonitorList* list;
 };
 
-BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data)
+BOOL CALLBACK NoteMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data)
 {
-    MonitorList& list = *reinterpret_cast<MonitorList*>(data);
+    const Enumeration& enumeration = *reinterpret_cast<Enumeration*>(data);
     MONITORINFO info = {};
     info.cbSize = sizeof info;
-    if (list.count >= list.capacity || list.getMonitorInfo(monitor, &info) == 0)
+    if (enumeration.getMonitorInfo(monitor, &info) == 0)
         return TRUE;
     const RECT& r = info.rcMonitor;
-    if (r.right <= r.left || r.bottom <= r.top)
-        return TRUE;
-    if ((info.dwFlags & MONITORINFOF_PRIMARY) != 0)
-        list.primary = list.count;
-    list.monitors[list.count++] = {r.left, r.top, r.right - r.left, r.bottom - r.top};
+    ListMonitor(*enumeration.list, {r.left, r.top, r.right - r.left, r.bottom - r.top},
+                (info.dwFlags & MONITORINFOF_PRIMARY) != 0);
     return TRUE;
 }
 
 } // namespace
 
-int32_t ReadScreenMonitors(ScreenBox* monitors, int32_t capacity, int32_t& primary)
+void ReadScreenMonitors(MonitorList& list)
 {
-    primary = 0;
+    list = MonitorList{};
     const HMODULE user = GetModuleHandleA("USER32.DLL");
     if (user == nullptr)
-        return 0;
+        return;
     const auto enumMonitors = ProcedureAs<EnumDisplayMonitorsFunction>(GetProcAddress(user, "EnumDisplayMonitors"));
     const auto getMonitorInfo = ProcedureAs<GetMonitorInfoFunction>(GetProcAddress(user, "GetMonitorInfoA"));
     if (enumMonitors == nullptr || getMonitorInfo == nullptr)
-        return 0;
-    MonitorList list = {getMonitorInfo, monitors, capacity, 0, 0};
-    if (enumMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&list)) == 0)
-        return 0;
-    primary = list.primary;
-    return list.count;
+        return;
+    Enumeration enumeration = {getMonitorInfo, &list};
+    if (enumMonitors(nullptr, nullptr, NoteMonitor, reinterpret_cast<LPARAM>(&enumeration)) == 0)
+        list = MonitorList{};
 }

@@ -8,7 +8,6 @@
 namespace {
 
 constexpr char coverClassName[] = "OrvelleMonitorCover";
-constexpr int32_t maxMonitors = 16;
 
 HWND coveredShow = nullptr;
 HWND covers[maxMonitors];
@@ -37,10 +36,9 @@ LRESULT CALLBACK CoverProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 
 void CoverOtherMonitors(HWND showWindow)
 {
-    ScreenBox monitors[maxMonitors];
-    int32_t primary = 0;
-    const int32_t count = ReadScreenMonitors(monitors, maxMonitors, primary);
-    if (count < 2)
+    MonitorList monitors;
+    ReadScreenMonitors(monitors);
+    if (monitors.count < 2)
         return;
     WNDCLASSA coverClass = {};
     coverClass.lpfnWndProc = CoverProc;
@@ -50,9 +48,9 @@ void CoverOtherMonitors(HWND showWindow)
     if (RegisterClassA(&coverClass) == 0)
         return;
     coveredShow = showWindow;
-    for (int32_t i = 0; i < count; ++i) {
-        const ScreenBox& m = monitors[i];
-        if (i == primary)
+    for (int32_t i = 0; i < monitors.count; ++i) {
+        const ScreenBox& m = monitors.boxes[i];
+        if (i == monitors.primary)
             continue;
         const HWND cover = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, coverClassName, "", WS_POPUP, m.x, m.y,
                                            m.width, m.height, nullptr, nullptr, moduleInstance, nullptr);

@@ -4,22 +4,22 @@
 #include "shell/saver_window.h"
 
 #include "display/saver_window_proc.h"
-#include "host_rules/pointer_travel.h"
+#include "host_rules/show_ending.h"
 #include "shell/monitor_covers.h"
-#include "shell/procedure_as.h"
 #include "shell/shell_state.h"
 #include "shell/system_password.h"
+#include "win32/procedure_as.h"
 
 namespace {
 
 using ImmAssociateContextFunction = HIMC(WINAPI*)(HWND, HIMC);
 
 HWND saverWindow = nullptr;
-int32_t closeApproved = 0;         // once non-zero, input no longer reaches the show
-int32_t inVerification = 0;        // 1 while the system's password dialog is up
-UINT autoPlayMessage = 0;          // "QueryCancelAutoPlay" on Windows 95/98/Me, else 0
-POINT lastCursor = {0, 0};         // where mouse travel is measured from (mouseThreshold)
-DWORD lastVerifyTick = 0xFFFFFFFF; // end of the last verification attempt; none yet
+int32_t closeApproved = 0;            // once non-zero, input no longer reaches the show
+int32_t inVerification = 0;           // 1 while the system's password dialog is up
+UINT autoPlayMessage = 0;             // "QueryCancelAutoPlay" on Windows 95/98/Me, else 0
+PointerOrigin pointerOrigin = {0, 0}; // where pointer travel is measured from
+DWORD lastVerifyTick = 0xFFFFFFFF;    // end of the last verification attempt; none yet
 HMODULE imeModule = nullptr;
 ImmAssociateContextFunction associateContext = nullptr;
 HIMC savedInputContext = nullptr;
@@ -49,50 +49,95 @@ LRESULT PassOn(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     return SaverWindowProc(window, message, wParam, lParam);
 }
 
-// User activity of the full-screen show, while no verification runs. Returns true with a result when
-// the message is answered here.
-bool HandleActivity(HWND window, UINT message, WPARAM wParam, LRESULT& result)
+// Pointer travel is measured from where the cursor is now.
+void MeasureFromCursor()
+{
+    POINT cursor = {pointerOrigin.x, pointerOrigin.y};
+    GetCursorPos(&cursor);
+    pointerOrigin = {cursor.x, cursor.y};
+}
+
+// The user activity that message reports, as the show's event; false for a message that reports none. The
+// pointer is measured on the screen, not in lParam's client coordinates.
+bool ActivityEvent(UINT message, WPARAM wParam, ShowEvent& event)
 {
     switch (message) {
-    case WM_SHOWWINDOW:
-        if (wParam != 0)
-            SetCursor(nullptr);
-        return false;
     case WM_ACTIVATEAPP:
-        if (wParam == 0)
-            PostClose(window);
-        return false;
-    case WM_SETCURSOR:
-        SetCursor(nullptr);
-        result = 1;
+        event = {wParam == 0 ? ShowEventKind::activationLost : ShowEventKind::activationGained};
         return true;
     case WM_POWER:
-        if (wParam == PWR_CRITICALRESUME)
-            PostClose(window);
-        return false;
-    case WM_POWERBROADCAST:
+        event = {wParam == PWR_CRITICALRESUME ? ShowEventKind::criticalResume : ShowEventKind::powerNotice};
+        return true;
+    case WM_POWERBROADCAST: event = {ShowEventKind::powerBroadcast}; return true;
     case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
+    case WM_SYSKEYDOWN: event = {ShowEventKind::keyPressed}; return true;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN: PostClose(window); return false;
+    case WM_MBUTTONDOWN: event = {ShowEventKind::buttonPressed}; return true;
     case WM_MOUSEMOVE: {
-        // Measured on the screen, from the last recorded point: small moves add up.
-        POINT cursor;
+        POINT cursor = {pointerOrigin.x, pointerOrigin.y};
         GetCursorPos(&cursor);
-        if (IsPastMouseThreshold(lastCursor.x, lastCursor.y, cursor.x, cursor.y)) {
-            PostClose(window);
-            lastCursor = cursor;
-        }
-        return false;
+        event = {ShowEventKind::pointerMoved, cursor.x, cursor.y};
+        return true;
     }
     default: return false;
     }
 }
 
-} // namespace
+// User activity of the full-screen show, while no verification runs: the cursor kept hidden, and a close
+// posted for what ends the show. Returns true with a result when the message is answered here.
+bool HandleActivity(HWND window, UINT message, WPARAM wParam, LRESULT& result)
+{
+    if (message == WM_SHOWWINDOW && wParam != 0)
+        SetCursor(nullptr);
+    if (message == WM_SETCURSOR) {
+        SetCursor(nullptr);
+        result = 1;
+        return true;
+    }
+    ShowEvent event = {ShowEventKind::powerNotice};
+    if (ActivityEvent(message, wParam, event) && EndsShow(pointerOrigin, event))
+        PostClose(window);
+    return false;
+}
 
-int32_t RunSaverWindow(HWND parent)
+// What differs between the full-screen window and the preview child.
+struct WindowShape {
+    RECT area;
+    DWORD style;
+    DWORD extendedStyle;
+    const char* title;
+};
+
+WindowShape PreviewShape(HWND parent)
+{
+    WindowShape shape = {{}, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, previewTitle};
+    GetClientRect(parent, &shape.area);
+    shape.area.left = 0;
+    shape.area.top = 0;
+    return shape;
+}
+
+WindowShape FullScreenShape()
+{
+    WindowShape shape = {{}, WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, WS_EX_TOPMOST, fullScreenTitle};
+    const HDC screen = GetDC(nullptr);
+    GetClipBox(screen, &shape.area);
+    ReleaseDC(nullptr, screen);
+    return shape;
+}
+
+// A second full-screen run only brings the first to the front: true when there is a first.
+bool BringRunningSaverToFront()
+{
+    const HWND running = FindWindowA(saverClassName, fullScreenTitle);
+    if (running == nullptr || !IsWindow(running))
+        return false;
+    SetForegroundWindow(running);
+    return true;
+}
+
+ATOM RegisterSaverClass()
 {
     WNDCLASSA windowClass = {};
     windowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC;
@@ -102,53 +147,119 @@ int32_t RunSaverWindow(HWND parent)
     windowClass.hCursor = nullptr; // the cursor is hidden with SetCursor(NULL) instead
     windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     windowClass.lpszClassName = saverClassName;
+    return RegisterClassA(&windowClass);
+}
 
-    RECT area;
-    DWORD style, extendedStyle;
-    const char* title;
-    if (parent != nullptr) {
-        GetClientRect(parent, &area);
-        area.left = 0;
-        area.top = 0;
-        style = WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN;
-        extendedStyle = 0;
-        title = previewTitle;
+// Runs the message loop until the quit message; returns its wParam.
+WPARAM RunMessageLoop()
+{
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) != 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return message.wParam;
+}
+
+// The input method is detached from the window, using IMM32 only if it is already loaded.
+void DetachInputMethod(HWND window)
+{
+    imeModule = GetModuleHandleA("IMM32.DLL");
+    if (imeModule == nullptr)
+        return;
+    associateContext = ProcedureAs<ImmAssociateContextFunction>(GetProcAddress(imeModule, "ImmAssociateContext"));
+    if (associateContext != nullptr)
+        savedInputContext = associateContext(window, nullptr);
+}
+
+// In preview, help and the context menu are the host window's: forwarded to it, and answered here.
+LRESULT ForwardToPreviewHost(HWND window, UINT message, LPARAM lParam)
+{
+    const HWND parent = GetParent(window);
+    if (parent != nullptr && IsWindow(parent))
+        PostMessageA(parent, message, reinterpret_cast<WPARAM>(parent), lParam);
+    return 1;
+}
+
+// The system must not start another saver or switch windows away from the full-screen one.
+bool IsSwallowedSystemCommand(WPARAM command)
+{
+    return isPreview == 0 && (command == SC_NEXTWINDOW || command == SC_PREVWINDOW || command == SC_SCREENSAVE);
+}
+
+// Losing activation lets the display minimise the exclusive full-screen window. A refused close must not
+// leave the desktop open behind a running show, so the window comes back at once; while the system's
+// password dialog is up it comes back without taking the focus from that dialog. True when message was the
+// restoration.
+bool RestoreMinimised(HWND window, UINT message, WPARAM wParam)
+{
+    if (message == WM_SIZE && wParam == SIZE_MINIMIZED)
+        PostMessageA(window, SaverRestoreMessage, 0, 0);
+    if (message != SaverRestoreMessage)
+        return false;
+    if (inVerification != 0) {
+        ShowWindow(window, SW_SHOWNOACTIVATE);
+        return true;
+    }
+    ShowWindow(window, SW_RESTORE);
+    SetForegroundWindow(window);
+    SetFocus(window);
+    return true;
+}
+
+// The full-screen show's messages while no close is approved: the close verified on Windows 95/98/Me, the
+// verification itself, and user activity while no verification runs. Returns true with a result when the
+// message is answered here.
+bool HandleFullScreen(HWND window, UINT message, WPARAM wParam, LRESULT& result)
+{
+    if (RestoreMinimised(window, message, wParam))
+        return true;
+    if (message == WM_CLOSE) {
+        if (isWin9x == 0 || TryVerifyPassword(window) != 0)
+            return false;
+        // Refused: measure pointer travel from here, so the same position does not close at once.
+        MeasureFromCursor();
+        return true;
+    }
+    if (message == SaverVerifyMessage) {
+        if (isWin9x == 0)
+            return false;
+        result = verifyPassword != nullptr ? verifyPassword(window) : 1;
+        return true;
+    }
+    return inVerification == 0 && HandleActivity(window, message, wParam, result);
+}
+
+} // namespace
+
+int32_t RunSaverWindow(HWND parent)
+{
+    const bool preview = parent != nullptr;
+    const WindowShape shape = preview ? PreviewShape(parent) : FullScreenShape();
+    if (preview) {
         isPreview = 1;
     } else {
-        const HDC screen = GetDC(nullptr);
-        GetClipBox(screen, &area);
-        ReleaseDC(nullptr, screen);
-        style = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
-        extendedStyle = WS_EX_TOPMOST;
-        title = fullScreenTitle;
-        // A second full-screen run only brings the first to the front.
-        const HWND running = FindWindowA(saverClassName, fullScreenTitle);
-        if (running != nullptr && IsWindow(running)) {
-            SetForegroundWindow(running);
+        if (BringRunningSaverToFront())
             return 0;
-        }
         LoadPasswordSettings();
     }
     autoPlayMessage = isWin9x != 0 ? RegisterWindowMessageA(autoPlayMessageName) : 0;
 
     // A run whose window cannot be made ends with -1, like the other failures of the saver.
     WPARAM exitCode = static_cast<WPARAM>(-1);
-    if (RegisterClassA(&windowClass) != 0) {
+    PrepareSaverWindowProc(preview, DefaultSaverProc);
+    if (RegisterSaverClass() != 0) {
+        const RECT& area = shape.area;
         saverWindow =
-            CreateWindowExA(extendedStyle, saverClassName, title, style, area.left, area.top, area.right - area.left,
-                            area.bottom - area.top, parent, nullptr, moduleInstance, nullptr);
+            CreateWindowExA(shape.extendedStyle, saverClassName, shape.title, shape.style, area.left, area.top,
+                            area.right - area.left, area.bottom - area.top, parent, nullptr, moduleInstance, nullptr);
     }
     if (saverWindow != nullptr) {
-        if (parent == nullptr) {
+        if (!preview) {
             CoverOtherMonitors(saverWindow);
             SetForegroundWindow(saverWindow);
         }
-        MSG message;
-        while (GetMessageA(&message, nullptr, 0, 0) != 0) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-        exitCode = message.wParam;
+        exitCode = RunMessageLoop();
     }
     RemoveMonitorCovers();
     UnloadPasswordLibrary();
@@ -157,98 +268,55 @@ int32_t RunSaverWindow(HWND parent)
 
 LRESULT CALLBACK OuterSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    const bool inputStopped = closeApproved != 0;
     switch (message) {
     case WM_CREATE:
-        // The input method is detached from the window, using IMM32 only if it is already loaded.
-        imeModule = GetModuleHandleA("IMM32.DLL");
-        if (imeModule != nullptr) {
-            associateContext =
-                ProcedureAs<ImmAssociateContextFunction>(GetProcAddress(imeModule, "ImmAssociateContext"));
-            if (associateContext != nullptr)
-                savedInputContext = associateContext(window, nullptr);
-        }
-        GetCursorPos(&lastCursor);
+        DetachInputMethod(window);
+        MeasureFromCursor();
         if (isPreview == 0)
             SetCursor(nullptr);
-        return PassOn(window, message, wParam, lParam);
+        break;
     case WM_DESTROY:
         if (imeModule != nullptr && associateContext != nullptr && savedInputContext != nullptr)
             associateContext(window, savedInputContext);
         // The quit message is posted first; the show then releases its timer and device.
         PostQuitMessage(0);
-        return PassOn(window, message, wParam, lParam);
+        break;
     case WM_SETTEXT: return 0; // the title never changes
     case WM_PAINT:
-        if (closeApproved != 0)
+        if (inputStopped)
             return DefWindowProcA(window, message, wParam, lParam);
         if (isPreview == 0)
             SetCursor(nullptr);
-        return PassOn(window, message, wParam, lParam);
+        break;
     case WM_HELP:
     case WM_CONTEXTMENU:
-        if (isPreview != 0) {
-            const HWND parent = GetParent(window);
-            if (parent != nullptr && IsWindow(parent))
-                PostMessageA(parent, message, reinterpret_cast<WPARAM>(parent), lParam);
-            return 1;
-        }
-        return PassOn(window, message, wParam, lParam);
+        if (isPreview != 0)
+            return ForwardToPreviewHost(window, message, lParam);
+        break;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
     case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
-        if (closeApproved != 0)
-            return DefWindowProcA(window, message, wParam, lParam);
-        return PassOn(window, message, wParam, lParam);
-    case WM_SYSCOMMAND:
-        // The system must not start another saver or switch windows away from this one.
-        if (isPreview == 0 && (wParam == SC_NEXTWINDOW || wParam == SC_PREVWINDOW || wParam == SC_SCREENSAVE))
-            return 0;
-        return PassOn(window, message, wParam, lParam);
+        return inputStopped ? DefWindowProcA(window, message, wParam, lParam) : PassOn(window, message, wParam, lParam);
+    case WM_SYSCOMMAND: return IsSwallowedSystemCommand(wParam) ? 0 : PassOn(window, message, wParam, lParam);
     case WM_TIMER:
-        if (closeApproved != 0)
+        if (inputStopped)
             return 0;
         Sleep(0);
-        return PassOn(window, message, wParam, lParam);
-    default: return PassOn(window, message, wParam, lParam);
+        break;
+    default: break;
     }
+    return PassOn(window, message, wParam, lParam);
 }
 
-LRESULT DefaultSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT CALLBACK DefaultSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (isPreview == 0 && closeApproved == 0) {
-        // Losing activation lets the display minimise the exclusive full-screen window. A refused close
-        // must not leave the desktop open behind a running show, so the window comes back at once; while
-        // the system's password dialog is up it comes back without taking the focus from that dialog.
-        if (message == WM_SIZE && wParam == SIZE_MINIMIZED) {
-            PostMessageA(window, SaverRestoreMessage, 0, 0);
-        } else if (message == SaverRestoreMessage) {
-            if (inVerification != 0) {
-                ShowWindow(window, SW_SHOWNOACTIVATE);
-            } else {
-                ShowWindow(window, SW_RESTORE);
-                SetForegroundWindow(window);
-                SetFocus(window);
-            }
-            return 0;
-        }
-        if (message == WM_CLOSE) {
-            if (isWin9x != 0 && TryVerifyPassword(window) == 0) {
-                // Refused: measure mouse travel from here, so the same position does not close at once.
-                GetCursorPos(&lastCursor);
-                return 0;
-            }
-        } else if (message == SaverVerifyMessage) {
-            if (isWin9x != 0)
-                return verifyPassword != nullptr ? verifyPassword(window) : 1;
-        } else if (inVerification == 0) {
-            LRESULT result;
-            if (HandleActivity(window, message, wParam, result))
-                return result;
-        }
-    }
+    LRESULT result = 0;
+    if (isPreview == 0 && closeApproved == 0 && HandleFullScreen(window, message, wParam, result))
+        return result;
     if (autoPlayMessage != 0 && message == autoPlayMessage) {
         // AutoPlay is cancelled while a password guards the show.
         PostClose(window);

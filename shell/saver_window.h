@@ -11,5 +11,5 @@
 int32_t RunSaverWindow(HWND parent);
 
 LRESULT CALLBACK OuterSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-LRESULT DefaultSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK DefaultSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 int32_t TryVerifyPassword(HWND window);

@@ -1,8 +1,8 @@
 // System password integration: the Windows 95/98/Me screen-saver password through PASSWORD.CPL and MPR.DLL.
 #include "shell/system_password.h"
 
-#include "shell/procedure_as.h"
 #include "shell/shell_state.h"
+#include "win32/procedure_as.h"
 
 HMODULE passwordLibrary = nullptr;
 VerifyScreenSavePwdFunction verifyPassword = nullptr;

@@ -44,18 +44,26 @@ void WaveField::fillSine(float startDegrees, float endDegrees, uint32_t firstInd
     }
 }
 
+namespace {
+
+// Every pixel of the field shaded by Mode, each placed by its row's and its column's displacement.
+template <uint8_t Mode> void DrawPixelsShadedBy(const WaveField& field, int32_t x0, int32_t y0)
+{
+    for (int32_t n = 0; n < field.height; ++n) {
+        const int32_t shiftX = field.rowDisplacement[(field.rowPhase + n) & 0xFF];
+        for (int32_t i = 0; i < field.width; ++i) {
+            const Colour colour = field.palette[FieldIndex<Mode>(field, i, n) & 0xFF];
+            pixelSurface.plot(x0 + i + shiftX, y0 + n + field.columnDisplacement[(field.columnPhase + i) & 0xFF],
+                              colour.red, colour.green, colour.blue);
+        }
+    }
+}
+
+} // namespace
+
 void DrawFieldPixelByPixel(const WaveField& field, int32_t x0, int32_t y0)
 {
-    WithShadingMode(field.shadingMode, [&](auto mode) {
-        for (int32_t n = 0; n < field.height; ++n) {
-            const int32_t shiftX = field.rowDisplacement[(field.rowPhase + n) & 0xFF];
-            for (int32_t i = 0; i < field.width; ++i) {
-                const Colour colour = field.palette[FieldIndex<mode()>(field, i, n) & 0xFF];
-                pixelSurface.plot(x0 + i + shiftX, y0 + n + field.columnDisplacement[(field.columnPhase + i) & 0xFF],
-                                  colour.red, colour.green, colour.blue);
-            }
-        }
-    });
+    WithShadingMode(field.shadingMode, [&](auto mode) { DrawPixelsShadedBy<mode()>(field, x0, y0); });
 }
 
 void WaveField::draw(int32_t anchorX, int32_t anchorY)

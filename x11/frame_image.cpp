@@ -3,7 +3,6 @@
 #include <X11/Xutil.h>
 #include <cstddef>
 #include <cstdio>
-#include <iterator>
 #include <sys/ipc.h>
 #include <sys/shm.h>
 
@@ -24,6 +23,38 @@ alignas(64) uint8_t frameBuffer[std::size_t(pictureWidth) * pictureHeight * 4];
 uint32_t RowBytes()
 {
     return uint32_t(pictureWidth) * x11Host.format.bytesPerPixel;
+}
+
+// A segment for image, attached here and by the server; false, with the image destroyed, when either cannot.
+bool AttachSharedSegment(XImage* image)
+{
+    X11Host& host = x11Host;
+    host.shm.shmid = shmget(IPC_PRIVATE, std::size_t(RowBytes()) * pictureHeight, IPC_CREAT | 0600);
+    if (host.shm.shmid < 0) {
+        XDestroyImage(image);
+        return false;
+    }
+    void* address = shmat(host.shm.shmid, nullptr, 0);
+    // Marked for removal as soon as it is attached here, before the server is asked to attach it (Linux lets
+    // a marked segment be attached while anyone still holds it): from then on the segment goes when both
+    // sides have detached, however the process or the server ends, even killed in the middle of start-up.
+    shmctl(host.shm.shmid, IPC_RMID, nullptr);
+    if (address == reinterpret_cast<void*>(-1)) {
+        XDestroyImage(image);
+        return false;
+    }
+    host.shm.shmaddr = image->data = static_cast<char*>(address);
+    host.shm.readOnly = False;
+    // A server that cannot attach answers with an error, which the sync brings in.
+    host.shmRefused = false;
+    XShmAttach(host.display, &host.shm);
+    XSync(host.display, False);
+    if (!host.shmRefused)
+        return true;
+    shmdt(address);
+    image->data = nullptr;
+    XDestroyImage(image);
+    return false;
 }
 
 // The image in a shared memory segment that the server reads straight from: no copy through the socket.
@@ -51,32 +82,8 @@ bool SetUpSharedImage()
         XDestroyImage(image);
         return false;
     }
-    host.shm.shmid = shmget(IPC_PRIVATE, std::size_t(RowBytes()) * pictureHeight, IPC_CREAT | 0600);
-    if (host.shm.shmid < 0) {
-        XDestroyImage(image);
+    if (!AttachSharedSegment(image))
         return false;
-    }
-    void* address = shmat(host.shm.shmid, nullptr, 0);
-    // Marked for removal as soon as it is attached here, before the server is asked to attach it (Linux lets
-    // a marked segment be attached while anyone still holds it): from then on the segment goes when both
-    // sides have detached, however the process or the server ends, even killed in the middle of start-up.
-    shmctl(host.shm.shmid, IPC_RMID, nullptr);
-    if (address == reinterpret_cast<void*>(-1)) {
-        XDestroyImage(image);
-        return false;
-    }
-    host.shm.shmaddr = image->data = static_cast<char*>(address);
-    host.shm.readOnly = False;
-    // A server that cannot attach answers with an error, which the sync brings in.
-    host.shmRefused = false;
-    XShmAttach(display, &host.shm);
-    XSync(display, False);
-    if (host.shmRefused) {
-        shmdt(address);
-        image->data = nullptr;
-        XDestroyImage(image);
-        return false;
-    }
     host.image = image;
     host.usesShm = true;
     host.shmCompletionType = XShmGetEventBase(display) + ShmCompletion;
@@ -128,10 +135,9 @@ void PutPicture(bool borders)
 {
     X11Host& host = x11Host;
     if (borders && host.spansMonitors)
-        host.monitorCount = ReadMonitors(host.display, RootWindow(host.display, host.screen), host.monitors,
-                                         int32_t(std::size(host.monitors)), host.primaryMonitor);
-    const MonitorPlacement place =
-        PlaceOnPrimary({0, 0, host.width, host.height}, host.monitors, host.monitorCount, host.primaryMonitor);
+        ReadMonitors(host.display, RootWindow(host.display, host.screen), host.monitors);
+    const MonitorPlacement place = PlaceOnPrimary({0, 0, host.width, host.height}, host.monitors.boxes,
+                                                  host.monitors.count, host.monitors.primary);
     const int32_t sourceX = place.picture.x.source, sourceY = place.picture.y.source;
     const int32_t destX = place.picture.x.dest, destY = place.picture.y.dest;
     const int32_t spanX = place.picture.x.length, spanY = place.picture.y.length;

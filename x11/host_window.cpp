@@ -131,6 +131,47 @@ bool ChooseOwnVisual()
     return false;
 }
 
+// Over everything, undecorated, without a pointer; user activity ends it.
+void AskForFullScreen(XSetWindowAttributes& attributes, unsigned long& mask, long& events)
+{
+    X11Host& host = x11Host;
+    Display* display = host.display;
+    static char blankBits[1] = {0};
+    const Pixmap blank = XCreateBitmapFromData(display, RootWindow(display, host.screen), blankBits, 1, 1);
+    XColor black = {};
+    host.blankCursor = XCreatePixmapCursor(display, blank, blank, &black, &black, 0, 0);
+    XFreePixmap(display, blank);
+    attributes.override_redirect = True;
+    attributes.cursor = host.blankCursor;
+    mask |= CWOverrideRedirect | CWCursor;
+    events |= KeyPressMask | ButtonPressMask | PointerMotionMask;
+    host.width = DisplayWidth(display, host.screen);
+    host.height = DisplayHeight(display, host.screen);
+}
+
+// The window's name, class and the window manager's close.
+void NameOwnWindow()
+{
+    X11Host& host = x11Host;
+    static char name[] = "Orvelle";
+    static char resourceName[] = "orvelle";
+    XStoreName(host.display, host.window, name);
+    XClassHint classHint = {resourceName, name};
+    XSetClassHint(host.display, host.window, &classHint);
+    host.deleteWindowAtom = XInternAtom(host.display, "WM_DELETE_WINDOW", False);
+    XSetWMProtocols(host.display, host.window, &host.deleteWindowAtom, 1);
+}
+
+// Keys and the pointer come here whatever has the focus; failing grabs leave the window's own events.
+void GrabInput()
+{
+    X11Host& host = x11Host;
+    XSync(host.display, False);
+    XGrabKeyboard(host.display, host.window, True, GrabModeAsync, GrabModeAsync, CurrentTime);
+    XGrabPointer(host.display, host.window, True, ButtonPressMask | PointerMotionMask, GrabModeAsync, GrabModeAsync,
+                 None, host.blankCursor, CurrentTime);
+}
+
 bool CreateOwnWindow(bool fullScreen)
 {
     X11Host& host = x11Host;
@@ -150,46 +191,20 @@ bool CreateOwnWindow(bool fullScreen)
     attributes.colormap = host.colormap != 0 ? host.colormap : DefaultColormap(display, host.screen);
 
     long events = ExposureMask | StructureNotifyMask;
-    if (fullScreen) {
-        // Over everything, undecorated, without a pointer; user activity ends it.
-        static char blankBits[1] = {0};
-        const Pixmap blank = XCreateBitmapFromData(display, root, blankBits, 1, 1);
-        XColor black = {};
-        host.blankCursor = XCreatePixmapCursor(display, blank, blank, &black, &black, 0, 0);
-        XFreePixmap(display, blank);
-        attributes.override_redirect = True;
-        attributes.cursor = host.blankCursor;
-        mask |= CWOverrideRedirect | CWCursor;
-        events |= KeyPressMask | ButtonPressMask | PointerMotionMask;
-        host.width = DisplayWidth(display, host.screen);
-        host.height = DisplayHeight(display, host.screen);
-    } else {
-        // The picture, one to one.
-        host.width = screenGeometry.width;
-        host.height = screenGeometry.height;
-    }
+    // Full screen, or the picture one to one.
+    host.width = screenGeometry.width;
+    host.height = screenGeometry.height;
+    if (fullScreen)
+        AskForFullScreen(attributes, mask, events);
     attributes.event_mask = events;
     mask |= CWEventMask;
     host.window = XCreateWindow(display, root, 0, 0, unsigned(host.width), unsigned(host.height), 0, host.depth,
                                 InputOutput, host.visual, mask, &attributes);
     host.ownsWindow = true;
-
-    static char name[] = "Orvelle";
-    static char resourceName[] = "orvelle";
-    XStoreName(display, host.window, name);
-    XClassHint classHint = {resourceName, name};
-    XSetClassHint(display, host.window, &classHint);
-    host.deleteWindowAtom = XInternAtom(display, "WM_DELETE_WINDOW", False);
-    XSetWMProtocols(display, host.window, &host.deleteWindowAtom, 1);
-
+    NameOwnWindow();
     XMapRaised(display, host.window);
-    if (fullScreen) {
-        // Keys and the pointer come here whatever has the focus; failing grabs leave the window's own events.
-        XSync(display, False);
-        XGrabKeyboard(display, host.window, True, GrabModeAsync, GrabModeAsync, CurrentTime);
-        XGrabPointer(display, host.window, True, ButtonPressMask | PointerMotionMask, GrabModeAsync, GrabModeAsync,
-                     None, host.blankCursor, CurrentTime);
-    }
+    if (fullScreen)
+        GrabInput();
     // Without a window manager nobody else would install it.
     if (UsesColourCube())
         XInstallColormap(display, host.colormap);

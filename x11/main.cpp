@@ -10,17 +10,17 @@
 #include <ctime>
 #include <poll.h>
 
-#include "host_rules/pointer_travel.h"
+#include "host_rules/frame_schedule.h"
+#include "host_rules/show_ending.h"
 #include "x11/refresh_rate.h"
 #include "x11/x11_host.h"
 
 namespace {
 
-volatile sig_atomic_t endSignal = 0; // SIGTERM or SIGINT once one has come
-sigset_t waitMask;                   // the signal mask while waiting: the ending signals let through
-bool ending = false;                 // user activity or the window manager's close
-int32_t lastPointerX = 0;            // where pointer travel is measured from, in full screen
-int32_t lastPointerY = 0;
+volatile sig_atomic_t endSignal = 0;  // SIGTERM or SIGINT once one has come
+sigset_t waitMask;                    // the signal mask while waiting: the ending signals let through
+bool ending = false;                  // user activity or the window manager's close
+PointerOrigin pointerOrigin = {0, 0}; // where pointer travel is measured from, in full screen
 
 void OnEndSignal(int signal)
 {
@@ -50,6 +50,12 @@ uint64_t MonotonicNs()
     timespec now;
     clock_gettime(CLOCK_MONOTONIC, &now);
     return uint64_t(now.tv_sec) * 1000000000u + uint64_t(now.tv_nsec);
+}
+
+// The frame schedule's clock: microseconds of the monotonic clock, wrapping modulo 2^32.
+uint32_t MonotonicMicroseconds()
+{
+    return static_cast<uint32_t>(MonotonicNs() / 1000u);
 }
 
 // Ends the process by the signal's default action, as a program that does not catch it ends, so that whoever
@@ -84,13 +90,27 @@ uint32_t MonotonicTick()
     return static_cast<uint32_t>(MonotonicNs() / 1000000u);
 }
 
-void HandleEvent(const XEvent& event, bool& bordersDue)
+// The user activity an X event reports, as the show's event; false for an event that reports none. Buttons
+// 4 to 7 are the wheel's.
+bool ActivityEvent(const XEvent& event, ShowEvent& activity)
+{
+    switch (event.type) {
+    case KeyPress: activity = {ShowEventKind::keyPressed}; return true;
+    case ButtonPress:
+        activity = {event.xbutton.button >= 4 && event.xbutton.button <= 7 ? ShowEventKind::wheelTurned
+                                                                           : ShowEventKind::buttonPressed};
+        return true;
+    case MotionNotify:
+        activity = {ShowEventKind::pointerMoved, event.xmotion.x_root, event.xmotion.y_root};
+        return true;
+    default: return false;
+    }
+}
+
+// The window's own events: its size, its exposure, its end.
+void HandleWindowEvent(const XEvent& event, bool& bordersDue)
 {
     X11Host& host = x11Host;
-    if (event.type == host.shmCompletionType) {
-        host.putPending = false;
-        return;
-    }
     switch (event.type) {
     case Expose: bordersDue = true; break;
     case ConfigureNotify:
@@ -109,76 +129,108 @@ void HandleEvent(const XEvent& event, bool& bordersDue)
         if (host.ownsWindow && Atom(event.xclient.data.l[0]) == host.deleteWindowAtom)
             ending = true;
         break;
-    case KeyPress:
-    case ButtonPress: ending = true; break;
-    case MotionNotify:
-        if (IsPastMouseThreshold(lastPointerX, lastPointerY, event.xmotion.x_root, event.xmotion.y_root))
-            ending = true;
-        break;
     default: break;
     }
 }
 
+void HandleEvent(const XEvent& event, bool& bordersDue)
+{
+    X11Host& host = x11Host;
+    if (event.type == host.shmCompletionType) {
+        host.putPending = false;
+        return;
+    }
+    ShowEvent activity = {ShowEventKind::powerNotice};
+    if (ActivityEvent(event, activity))
+        ending = ending || EndsShow(pointerOrigin, activity);
+    else
+        HandleWindowEvent(event, bordersDue);
+}
+
+// What the pump keeps from one turn to the next.
+struct PumpState {
+    FrameSchedule schedule;
+    uint32_t frameNumber;
+    bool bordersDue;
+};
+
+// Draws and puts the next frame, or the borders alone, when one is due and the server has read the last
+// put; true when something was put.
+bool PutDuePicture(const HostOptions& options, uint32_t startTick, PumpState& pump, bool held, uint32_t now)
+{
+    if (x11Host.putPending)
+        return false;
+    if (!held && FrameDue(pump.schedule, now)) {
+        ++pump.frameNumber;
+        DrawPicture(options.tickMs != 0 ? pump.frameNumber * options.tickMs : MonotonicTick() - startTick);
+        PutPicture(pump.bordersDue);
+        pump.bordersDue = false;
+        return true;
+    }
+    if (!pump.bordersDue)
+        return false;
+    PutPicture(true);
+    pump.bordersDue = false;
+    return true;
+}
+
+// Sleeps until an event, the next frame or a signal; waiting on a put or a held picture, without end. False
+// when the wait failed.
+bool SleepUntilDue(pollfd& connection, const FrameSchedule& schedule, bool waitForFrame, uint32_t now)
+{
+    timespec timeout = {};
+    const uint32_t wait = TimeUntilFrame(schedule, now);
+    timeout.tv_sec = time_t(wait / 1000000u);
+    timeout.tv_nsec = long(wait % 1000000u) * 1000;
+    // Flushing can read events into Xlib's queue, where ppoll would not see them: XPending flushes and
+    // says whether any came, and nothing touches the connection between it and the sleep.
+    if (XPending(x11Host.display) > 0)
+        return true;
+    return ppoll(&connection, 1, waitForFrame ? &timeout : nullptr, &waitMask) >= 0 || errno == EINTR;
+}
+
 // Frames until the show ends: each drawn as the frame pump draws it and put as soon as the server has read
-// the previous one, at most one per refresh period; in between the program sleeps in ppoll, woken by X
+// the previous one, as the frame schedule allows; in between the program sleeps in ppoll, woken by X
 // events, the next frame's time, or an ending signal. With a fixed tick (tests) frame i is drawn at
 // i * tickMs of the show's clock, else at the monotonic tick less startTick (the show's start), and with a
 // frame limit the picture stays at the last frame.
 void RunFramePump(const HostOptions& options, uint32_t startTick)
 {
-    X11Host& host = x11Host;
-    Display* display = host.display;
-    const uint64_t period = 1000000000u / DisplayRefreshRate(display, RootWindow(display, host.screen));
-    uint32_t frameNumber = 0;
-    uint64_t nextFrame = MonotonicNs();
-    bool bordersDue = true;
+    Display* display = x11Host.display;
+    const uint32_t rate = DisplayRefreshRate(display, RootWindow(display, x11Host.screen));
+    PumpState pump = {StartFrameSchedule(rate, MonotonicMicroseconds()), 0, true};
     pollfd connection = {ConnectionNumber(display), POLLIN, 0};
-
     while (true) {
         while (XPending(display) > 0) {
             XEvent event;
             XNextEvent(display, &event);
-            HandleEvent(event, bordersDue);
+            HandleEvent(event, pump.bordersDue);
         }
-        if (ending || host.windowGone || endSignal != 0)
+        if (ending || x11Host.windowGone || endSignal != 0)
             return;
-
-        const bool held = options.frames != 0 && frameNumber >= options.frames;
-        const uint64_t now = MonotonicNs();
-        if (!host.putPending) {
-            if (!held && now >= nextFrame) {
-                ++frameNumber;
-                DrawPicture(options.tickMs != 0 ? frameNumber * options.tickMs : MonotonicTick() - startTick);
-                PutPicture(bordersDue);
-                bordersDue = false;
-                // A late frame moves the schedule rather than being caught up with a burst.
-                nextFrame += period;
-                if (nextFrame <= now)
-                    nextFrame = now + period;
-                continue;
-            }
-            if (bordersDue) {
-                PutPicture(true);
-                bordersDue = false;
-                continue;
-            }
-        }
-
-        // Sleep until an event, the next frame or a signal; waiting on a put or a held picture, without end.
-        timespec timeout = {};
-        const bool waitForFrame = !held && !host.putPending;
-        if (waitForFrame) {
-            const uint64_t wait = nextFrame - now;
-            timeout.tv_sec = time_t(wait / 1000000000u);
-            timeout.tv_nsec = long(wait % 1000000000u);
-        }
-        // Flushing can read events into Xlib's queue, where ppoll would not see them: XPending flushes and
-        // says whether any came, and nothing touches the connection between it and the sleep.
-        if (XPending(display) > 0)
+        const bool held = options.frames != 0 && pump.frameNumber >= options.frames;
+        const uint32_t now = MonotonicMicroseconds();
+        if (PutDuePicture(options, startTick, pump, held, now))
             continue;
-        if (ppoll(&connection, 1, waitForFrame ? &timeout : nullptr, &waitMask) < 0 && errno != EINTR)
+        if (!SleepUntilDue(connection, pump.schedule, !held && !x11Host.putPending, now))
             return;
     }
+}
+
+// XScreenSaver names its window in XSCREENSAVER_WINDOW and passes -root (or nothing); a placement of one's
+// own wins. False, said on stderr, when the variable names no window.
+bool TakeSaverWindow(HostOptions& options)
+{
+    const char* saverWindow = std::getenv("XSCREENSAVER_WINDOW");
+    if (saverWindow == nullptr || saverWindow[0] == '\0' ||
+        (options.placementGiven && options.placement != Placement::root))
+        return true;
+    if (!ReadWindowId(saverWindow, options.windowId)) {
+        std::fprintf(stderr, "orvelle: XSCREENSAVER_WINDOW is not a window id: %s\n", saverWindow);
+        return false;
+    }
+    options.placement = Placement::windowId;
+    return true;
 }
 
 } // namespace
@@ -199,16 +251,8 @@ int main(int argc, char** argv)
     case OptionsResult::error: std::fprintf(stderr, "orvelle: %s\n", message); return 2;
     case OptionsResult::run: break;
     }
-    // XScreenSaver names its window here and passes -root (or nothing); a placement of one's own wins.
-    const char* saverWindow = std::getenv("XSCREENSAVER_WINDOW");
-    if (saverWindow != nullptr && saverWindow[0] != '\0' &&
-        (!options.placementGiven || options.placement == Placement::root)) {
-        if (!ReadWindowId(saverWindow, options.windowId)) {
-            std::fprintf(stderr, "orvelle: XSCREENSAVER_WINDOW is not a window id: %s\n", saverWindow);
-            return 1;
-        }
-        options.placement = Placement::windowId;
-    }
+    if (!TakeSaverWindow(options))
+        return 1;
 
     if (!OpenHostDisplay(options.displayName))
         return 1;
@@ -226,8 +270,8 @@ int main(int argc, char** argv)
         Window root, child;
         int windowX, windowY;
         unsigned int buttons;
-        XQueryPointer(x11Host.display, x11Host.window, &root, &child, &lastPointerX, &lastPointerY, &windowX, &windowY,
-                      &buttons);
+        XQueryPointer(x11Host.display, x11Host.window, &root, &child, &pointerOrigin.x, &pointerOrigin.y, &windowX,
+                      &windowY, &buttons);
     }
     RunFramePump(options, startTick);
     // Ended by a signal, it goes at once: a server that does not answer (stopped, hung) must not keep it.

@@ -24,28 +24,21 @@ using FreeMonitorsFunction = void (*)(MonitorInfo*);
 
 } // namespace
 
-int32_t ReadMonitors(Display* display, Window root, ScreenBox* monitors, int32_t capacity, int32_t& primary)
+void ReadMonitors(Display* display, Window root, MonitorList& list)
 {
-    primary = 0;
+    list = MonitorList{};
     void* const library = XrandrLibrary();
     if (library == nullptr)
-        return 0;
+        return;
     const auto getMonitors = reinterpret_cast<GetMonitorsFunction>(dlsym(library, "XRRGetMonitors"));
     const auto freeMonitors = reinterpret_cast<FreeMonitorsFunction>(dlsym(library, "XRRFreeMonitors"));
     if (getMonitors == nullptr || freeMonitors == nullptr)
-        return 0;
+        return;
     int count = 0;
     MonitorInfo* info = getMonitors(display, root, True, &count);
     if (info == nullptr)
-        return 0;
-    int32_t kept = 0;
-    for (int i = 0; i < count && kept < capacity; ++i) {
-        if (info[i].width <= 0 || info[i].height <= 0)
-            continue;
-        if (info[i].primary)
-            primary = kept;
-        monitors[kept++] = {info[i].x, info[i].y, info[i].width, info[i].height};
-    }
+        return;
+    for (int i = 0; i < count; ++i)
+        ListMonitor(list, {info[i].x, info[i].y, info[i].width, info[i].height}, info[i].primary != 0);
     freeMonitors(info);
-    return kept;
 }

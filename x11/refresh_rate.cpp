@@ -5,8 +5,6 @@
 
 namespace {
 
-constexpr uint32_t unknownRate = 60;
-
 struct ScreenConfiguration; // XRRScreenConfiguration, opaque
 using GetScreenInfoFunction = ScreenConfiguration* (*)(Display*, Window);
 using ConfigCurrentRateFunction = short (*)(ScreenConfiguration*);
@@ -18,16 +16,16 @@ uint32_t DisplayRefreshRate(Display* display, Window root)
 {
     void* const library = XrandrLibrary();
     if (library == nullptr)
-        return unknownRate;
+        return 0;
     const auto getScreenInfo = reinterpret_cast<GetScreenInfoFunction>(dlsym(library, "XRRGetScreenInfo"));
     const auto currentRate = reinterpret_cast<ConfigCurrentRateFunction>(dlsym(library, "XRRConfigCurrentRate"));
     const auto freeInfo = reinterpret_cast<FreeScreenConfigInfoFunction>(dlsym(library, "XRRFreeScreenConfigInfo"));
     if (getScreenInfo == nullptr || currentRate == nullptr || freeInfo == nullptr)
-        return unknownRate;
+        return 0;
     ScreenConfiguration* configuration = getScreenInfo(display, root);
     if (configuration == nullptr)
-        return unknownRate;
+        return 0;
     const short rate = currentRate(configuration);
     freeInfo(configuration);
-    return rate > 0 ? static_cast<uint32_t>(rate) : unknownRate;
+    return rate > 0 ? static_cast<uint32_t>(rate) : 0;
 }

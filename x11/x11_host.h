@@ -6,7 +6,7 @@
 #include <X11/extensions/XShm.h>
 #include <cstdint>
 
-#include "host_rules/picture_placement.h"
+#include "host_rules/monitor_list.h"
 #include "show/pixel_format.h"
 #include "x11/host_options.h"
 
@@ -37,9 +37,7 @@ struct X11Host {
     // The full-screen window or the root: the picture goes on the primary of the root's monitors, which are
     // read again whenever the window is exposed or resized (a new monitor layout resizes the root).
     bool spansMonitors = false;
-    ScreenBox monitors[16] = {}; // in root coordinates, which are the window's
-    int32_t monitorCount = 0;    // 0: the whole window is taken as one monitor
-    int32_t primaryMonitor = 0;
+    MonitorList monitors = {}; // in root coordinates, which are the window's; none: the window is one monitor
 };
 
 // The process's one host.

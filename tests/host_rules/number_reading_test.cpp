@@ -26,6 +26,7 @@ TEST(NumberReading, TakesTheWholeTextUpTo32BitsAndWindowIdsAboveZero)
         {decimal, "-1", false, 0},
         {decimal, " 1", false, 0},
         {hex, "fF", true, 0xFF},
+        {hex, "A", true, 0xA}, // the first capital digit
         {hex, "FFFFFFFF", true, 0xFFFFFFFF},
         {hex, "100000000", false, 0},
         {hex, "g", false, 0},

@@ -49,7 +49,9 @@ TEST(PlaceOnPrimary, CentresOnThePrimaryAndBlacksOutTheRestOfTheWindow)
         {"single 800x600", {0, 0, 800, 600}, {{0, 0, 800, 600}}, 1, 0, 80, 60},
         {"single 1024x768", {0, 0, 1024, 768}, {{0, 0, 1024, 768}}, 1, 0, 192, 144},
         {"single 1366x768", {0, 0, 1366, 768}, {{0, 0, 1366, 768}}, 1, 0, 363, 144},
+        {"single 641x481: bands of 1 pixel", {0, 0, 641, 481}, {{0, 0, 641, 481}}, 1, 0, 0, 0},
         {"no monitor list", {0, 0, 1024, 768}, {}, 0, 0, 192, 144},
+        {"primary index past the list", {0, 0, 1824, 768}, {{0, 0, 1024, 768}, {1024, 0, 800, 600}}, 1, 1, 592, 144},
         {"second left", {-800, 0, 1824, 768}, {{0, 0, 1024, 768}, {-800, 0, 800, 600}}, 2, 0, 992, 144},
         {"second right", {0, 0, 1824, 768}, {{1024, 0, 800, 600}, {0, 0, 1024, 768}}, 2, 1, 192, 144},
         {"second above", {0, -600, 1024, 1368}, {{0, 0, 1024, 768}, {0, -600, 800, 600}}, 2, 0, 192, 744},
@@ -70,6 +72,9 @@ TEST(PlaceOnPrimary, CentresOnThePrimaryAndBlacksOutTheRestOfTheWindow)
         // Every pixel of the window once: the picture's or one band's.
         std::vector<uint8_t> covered(std::size_t(c.area.width) * c.area.height, 0);
         auto cover = [&](ScreenBox box) {
+            EXPECT_TRUE(box.x >= 0 && box.y >= 0 && box.x + box.width <= c.area.width &&
+                        box.y + box.height <= c.area.height)
+                << "(" << box.x << ", " << box.y << ") " << box.width << "x" << box.height << " leaves the window";
             for (int32_t y = std::max(box.y, 0); y < std::min(box.y + box.height, c.area.height); ++y)
                 for (int32_t x = std::max(box.x, 0); x < std::min(box.x + box.width, c.area.width); ++x)
                     ++covered[std::size_t(y) * c.area.width + x];

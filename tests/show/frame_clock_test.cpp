@@ -43,11 +43,19 @@ TEST(FrameClock, ADayInSecondsHasCoarseSteps)
 
 TEST(FrameClock, TickWrapDoesNotDisturbTheClock)
 {
-    // The caller forms the elapsed time modulo 2^32, as the frame pump does with the system tick.
-    StartFrameClock(0xFFFFFF00u);
-    const uint32_t now = 0x00000010u; // the tick counter wrapped
-    AdvanceFrameClock(now - startTick);
-    EXPECT_EQ(sceneTime, static_cast<float>(0x110 * double(0.001f)));
+    // Hosts form the elapsed count modulo 2^32 from their copy of the start tick, so after the system tick
+    // wraps, and after 24.8 days of running, the count lies anywhere up to 2^32 - 1: the clock reads it as
+    // unsigned, never as a negative time.
+    const struct {
+        uint32_t elapsedMs;
+        float seconds;
+    } cases[] = {{0x110, 0.272000015f}, {0x80000000u, 2147483.75f}, {0xFFFFFFFFu, 4294967.5f}};
+    for (const auto& c : cases) {
+        StartFrameClock(0xFFFFFF00u);
+        AdvanceFrameClock(c.elapsedMs);
+        EXPECT_EQ(sceneTime, c.seconds) << c.elapsedMs << " ms";
+        EXPECT_EQ(frameDelta, c.seconds) << c.elapsedMs << " ms";
+    }
 }
 
 } // namespace

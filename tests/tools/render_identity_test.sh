@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Another build's render tool must write the native build's frames byte for byte, in each of the five
 # formats: a digest of every one of FRAMES frames at 16 ms (and the raw bytes of every 100th), then of 300
-# frames at irregular times, the clock now and then going backwards.
+# frames at irregular times, the clock now and then going backwards; and end with the native tool's exit
+# code on good and bad command lines alike.
 #
 #   render_identity_test.sh NATIVE FRAMES COMMAND...
 #
@@ -47,5 +48,17 @@ compare() { # label, then the options for both tools
 for format in 8 555 565 24 32; do
     compare "$format-regular" --format "$format" --tick-ms 16 --frames "$frames" --every 100 --raw
     compare "$format-irregular" --format "$format" --ms "$irregular"
+done
+# One option table serves both tools: they accept and refuse the same command lines.
+for args in "--frames 0 --digest" "--every 0 --digest" "--tick-ms 0 --frames 2 --digest" "--ms 1,,2 --digest" \
+    "--ms 1,2 --frames 3 --digest" "--raw --digest" "--frames 3" "--format 7 --digest" "--frames"; do
+    # shellcheck disable=SC2086 # the words of args are the options
+    "$native" $args >/dev/null 2>&1
+    expected=$?
+    # shellcheck disable=SC2086
+    "${other[@]}" $args >/dev/null 2>&1
+    got=$?
+    [[ $got -eq $expected ]] ||
+        { echo "FAIL: '$args': exit code $got, the native tool's $expected"; failures=$((failures + 1)); }
 done
 exit $((failures > 0))

@@ -3,26 +3,22 @@
 // built for the i686, cannot. It links the 32-bit saver's own memory and mathematical functions and speaks
 // to the kernel by system calls.
 //
-//   orvelle-render-bare --format 8|555|565|24|32 (--tick-ms N --frames K | --ms A,B,C...)
-//                       [--digest] [--out DIR [--every M] [--raw]]
-//
-// It prints the digest of every frame as orvelle-render --digest does, and with --out and --raw writes the
-// kept frames' raw bytes (frame-NNNNN.raw); it writes no pictures. A bad option ends it with exit code 2.
+// It reads orvelle-render's command line by the same table (tools/render/render_request.h), so the two
+// accept and refuse the same command lines. With --digest it prints the digest of every frame as
+// orvelle-render does, and with --out and --raw writes the kept frames' raw bytes (frame-NNNNN.raw); it writes no
+// pictures. A bad option ends it with exit code 2.
 #include <cstdint>
-#include <string_view>
 
-#include "host_rules/number_reading.h"
 #include "show/portable_math.h"
 #include "show/screen_geometry.h"
 #include "show/show_host.h"
 #include "tools/render/crc32.h"
+#include "tools/render/render_request.h"
 
 namespace {
 
-constexpr uint32_t maxFrames = 4096;
 constexpr uint32_t frameBytesMax = uint32_t(screenGeometry.width) * screenGeometry.height * 4;
 uint8_t frameBuffer[frameBytesMax];
-uint32_t elapsedMs[maxFrames];
 
 // i386 Linux system calls: number in EAX, arguments in EBX, ECX, EDX.
 int32_t SystemCall(int32_t number, uint32_t a, uint32_t b = 0, uint32_t c = 0)
@@ -61,13 +57,6 @@ uint32_t Length(const char* text)
     return length;
 }
 
-bool Same(const char* a, const char* b)
-{
-    while (*a != 0 && *a == *b)
-        ++a, ++b;
-    return *a == *b;
-}
-
 // Writes value in digits decimal (base 10) or hex (base 16) digits, zero-padded, at text.
 void Digits(char* text, uint32_t value, uint32_t digits, uint32_t base)
 {
@@ -75,78 +64,36 @@ void Digits(char* text, uint32_t value, uint32_t digits, uint32_t base)
         text[i] = "0123456789abcdef"[value % base];
 }
 
-[[noreturn]] void BadOption(const char* option)
+void WriteText(int32_t file, const char* text)
 {
-    WriteAll(2, "orvelle-render-bare: bad option ", 32);
-    WriteAll(2, option, Length(option));
-    WriteAll(2, "\n", 1);
+    WriteAll(file, text, Length(text));
+}
+
+// Reads the command line as orvelle-render does; ends the program on help or a bad option.
+RenderRequest ReadRequest(int32_t count, char** arguments)
+{
+    RenderRequest request;
+    RequestRefusal refusal;
+    switch (ReadRenderRequest(count, arguments, request, refusal)) {
+    case RequestResult::run: return request;
+    case RequestResult::help:
+        WriteText(1, "usage: orvelle-render-bare [orvelle-render's options]: digests and raw frames only\n");
+        Exit(0);
+    case RequestResult::error: break;
+    }
+    WriteText(2, "orvelle-render-bare: ");
+    WriteText(2, RefusalText(refusal.problem));
+    if (refusal.option != nullptr) {
+        WriteText(2, ": ");
+        WriteText(2, refusal.option);
+    }
+    if (refusal.value != nullptr) {
+        WriteText(2, " '");
+        WriteText(2, refusal.value);
+        WriteText(2, "'");
+    }
+    WriteText(2, "\n");
     Exit(2);
-}
-
-struct Options {
-    const PixelFormat* format = &xrgb8888Format;
-    uint32_t frames = 0;
-    uint32_t every = 0;
-    const char* out = nullptr;
-    bool raw = false;
-};
-
-// A comma-separated list of decimal milliseconds into elapsedMs; false for a bad or too long one.
-bool ReadList(std::string_view text, uint32_t& count)
-{
-    for (count = 0; count < maxFrames; ++count) {
-        // By hand: string_view's find would call memchr, which nothing here supplies.
-        std::size_t comma = 0;
-        while (comma < text.size() && text[comma] != ',')
-            ++comma;
-        if (!ReadUnsigned(text.substr(0, comma), 10, elapsedMs[count]))
-            return false;
-        if (comma == text.size()) {
-            ++count;
-            return true;
-        }
-        text.remove_prefix(comma + 1);
-    }
-    return false;
-}
-
-// Reads the options into options and elapsedMs, numbers as strictly as orvelle-render reads them; ends the
-// program on a bad one.
-void ReadOptions(int32_t count, char** arguments, Options& options)
-{
-    uint32_t tick = 0, frames = 0;
-    for (int32_t i = 1; i < count; ++i) {
-        const char* option = arguments[i];
-        if (Same(option, "--digest") || Same(option, "--raw")) {
-            options.raw = options.raw || Same(option, "--raw");
-            continue;
-        }
-        if (i + 1 == count)
-            BadOption(option);
-        ++i;
-        const std::string_view text(arguments[i], Length(arguments[i]));
-        bool good = true;
-        if (Same(option, "--format"))
-            good = (options.format = FindPixelFormat(text)) != nullptr;
-        else if (Same(option, "--out"))
-            options.out = text.data();
-        else if (Same(option, "--tick-ms"))
-            good = ReadUnsigned(text, 10, tick);
-        else if (Same(option, "--frames"))
-            good = ReadUnsigned(text, 10, frames) && frames <= maxFrames;
-        else if (Same(option, "--every"))
-            good = ReadUnsigned(text, 10, options.every);
-        else if (Same(option, "--ms"))
-            good = ReadList(text, options.frames);
-        else
-            BadOption(option);
-        if (!good)
-            BadOption(option);
-    }
-    for (uint32_t n = 0; tick != 0 && n < frames; ++n)
-        elapsedMs[options.frames++] = (n + 1) * tick;
-    if (options.frames == 0)
-        BadOption("--frames or --ms");
 }
 
 bool WriteRawFrame(const char* directory, uint32_t number, uint32_t size)
@@ -170,25 +117,33 @@ bool WriteRawFrame(const char* directory, uint32_t number, uint32_t size)
     return SystemCall(sysClose, static_cast<uint32_t>(file)) == 0 && written;
 }
 
+// Prints frame number's digest and, when it is kept, writes its raw bytes; false when they cannot be written.
+bool PutFrame(const RenderRequest& request, uint32_t number, uint32_t frameBytes, bool last)
+{
+    char line[] = "00000 00000000\n";
+    Digits(line, number, 5, 10);
+    Digits(line + 6, Crc32(frameBuffer, frameBytes), 8, 16);
+    if (request.digest)
+        WriteAll(1, line, sizeof line - 1);
+    const bool keep = request.every != 0 ? number % request.every == 0 : last;
+    return !keep || !request.raw || WriteRawFrame(request.out, number, frameBytes);
+}
+
 [[noreturn]] void Render(int32_t count, char** arguments)
 {
-    Options options;
-    ReadOptions(count, arguments, options);
-    if (options.out != nullptr)
-        SystemCall(sysMkdir, reinterpret_cast<uint32_t>(options.out), 0755);
-    const int32_t pitch = static_cast<int32_t>(screenGeometry.width * options.format->bytesPerPixel);
+    const RenderRequest request = ReadRequest(count, arguments);
+    if (request.out != nullptr)
+        SystemCall(sysMkdir, reinterpret_cast<uint32_t>(request.out), 0755);
+    const int32_t pitch = static_cast<int32_t>(screenGeometry.width * request.format->bytesPerPixel);
     const uint32_t frameBytes = uint32_t(pitch) * screenGeometry.height;
-    StartShow(*options.format, 0);
-    for (uint32_t number = 1; number <= options.frames; ++number) {
+    const uint32_t frameCount = RequestedFrameCount(request);
+    StartShow(*request.format, 0);
+    FrameTimes times = StartFrameTimes(request);
+    for (uint32_t number = 1, elapsedMs; NextFrameTime(times, elapsedMs); ++number) {
         ClearShowFrame(frameBuffer, pitch);
-        DrawShowFrame(frameBuffer, pitch, elapsedMs[number - 1]);
-        char line[] = "00000 00000000\n";
-        Digits(line, number, 5, 10);
-        Digits(line + 6, Crc32(frameBuffer, frameBytes), 8, 16);
-        WriteAll(1, line, sizeof line - 1);
-        const bool keep = options.every != 0 ? number % options.every == 0 : number == options.frames;
-        if (keep && options.raw && options.out != nullptr && !WriteRawFrame(options.out, number, frameBytes)) {
-            WriteAll(2, "orvelle-render-bare: cannot write a frame\n", 42);
+        DrawShowFrame(frameBuffer, pitch, elapsedMs);
+        if (!PutFrame(request, number, frameBytes, number == frameCount)) {
+            WriteText(2, "orvelle-render-bare: cannot write a frame\n");
             Exit(1);
         }
     }

@@ -22,19 +22,36 @@ namespace {
 constexpr std::size_t frameBytesMax = std::size_t(screenGeometry.width) * screenGeometry.height * 4;
 std::array<uint8_t, frameBytesMax> frameBuffer;
 
+bool MakeOutDirectory(const std::string& directory)
+{
+    std::error_code error;
+    std::filesystem::create_directories(directory, error);
+    if (error)
+        std::fprintf(stderr, "orvelle-render: cannot create %s: %s\n", directory.c_str(), error.message().c_str());
+    return !error;
+}
+
+// Prints frame number's digest when asked and writes it when it is kept; false when it cannot be written.
+bool PutFrame(const RenderOptions& options, uint32_t number, std::size_t frameBytes, bool last)
+{
+    if (options.digest)
+        std::printf("%05u %08x\n", static_cast<unsigned>(number),
+                    static_cast<unsigned>(Crc32(frameBuffer.data(), frameBytes)));
+    const bool keep = options.every != 0 ? number % options.every == 0 : last;
+    if (!keep || options.outDirectory.empty())
+        return true;
+    std::string message;
+    if (WriteFrame(options.outDirectory, number, *options.format, frameBuffer.data(), options.raw, message))
+        return true;
+    std::fprintf(stderr, "orvelle-render: %s\n", message.c_str());
+    return false;
+}
+
 int Render(const RenderOptions& options)
 {
     const PixelFormat& format = *options.format;
-    if (!options.outDirectory.empty()) {
-        std::error_code error;
-        std::filesystem::create_directories(options.outDirectory, error);
-        if (error) {
-            std::fprintf(stderr, "orvelle-render: cannot create %s: %s\n", options.outDirectory.c_str(),
-                         error.message().c_str());
-            return 1;
-        }
-    }
-
+    if (!options.outDirectory.empty() && !MakeOutDirectory(options.outDirectory))
+        return 1;
     // Rows follow each other without padding, as the raw files store them.
     const int32_t pitch = static_cast<int32_t>(screenGeometry.width * format.bytesPerPixel);
     const std::size_t frameBytes = std::size_t(pitch) * screenGeometry.height;
@@ -44,18 +61,8 @@ int Render(const RenderOptions& options)
     for (uint32_t number = 1; number <= frameCount; ++number) {
         ClearShowFrame(frameBuffer.data(), pitch);
         DrawShowFrame(frameBuffer.data(), pitch, options.elapsedMs[number - 1]);
-
-        if (options.digest)
-            std::printf("%05u %08x\n", static_cast<unsigned>(number),
-                        static_cast<unsigned>(Crc32(frameBuffer.data(), frameBytes)));
-        const bool keep = options.every != 0 ? number % options.every == 0 : number == frameCount;
-        if (keep && !options.outDirectory.empty()) {
-            std::string message;
-            if (!WriteFrame(options.outDirectory, number, format, frameBuffer.data(), options.raw, message)) {
-                std::fprintf(stderr, "orvelle-render: %s\n", message.c_str());
-                return 1;
-            }
-        }
+        if (!PutFrame(options, number, frameBytes, number == frameCount))
+            return 1;
         if (showProgress && (number % 50 == 0 || number == frameCount))
             std::fprintf(stderr, "\rorvelle-render: frame %u of %u", static_cast<unsigned>(number),
                          static_cast<unsigned>(frameCount));

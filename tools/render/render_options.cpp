@@ -1,9 +1,6 @@
-// Parsing of orvelle-render's command line: every value is checked, nothing is guessed.
+// orvelle-render's command line: the render tools' one option table, read into the frames' times and the
+// files to write.
 #include "tools/render/render_options.h"
-
-#include <string_view>
-
-#include "host_rules/number_reading.h"
 
 const char renderUsage[] =
     "usage: orvelle-render [options]\n"
@@ -20,95 +17,30 @@ const char renderUsage[] =
     "  --digest                  print 'NNNNN crc32' of every frame's raw bytes on stdout\n"
     "  --help                    show this text\n";
 
-namespace {
-
-bool ParseList(std::string_view text, std::vector<uint32_t>& values)
-{
-    values.clear();
-    while (true) {
-        const std::size_t comma = text.find(',');
-        uint32_t value;
-        if (!ReadUnsigned(text.substr(0, comma), 10, value))
-            return false;
-        values.push_back(value);
-        if (comma == std::string_view::npos)
-            return true;
-        text.remove_prefix(comma + 1);
-    }
-}
-
-} // namespace
-
 ParseResult ParseRenderOptions(int argc, const char* const* argv, RenderOptions& options, std::string& message)
 {
-    uint32_t tickMs = 16;
-    uint32_t frames = 600;
-    bool haveTicks = false;
-    bool haveList = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view option = argv[i];
-        if (option == "--help" || option == "-h")
-            return ParseResult::help;
-        if (option == "--raw") {
-            options.raw = true;
-            continue;
-        }
-        if (option == "--digest") {
-            options.digest = true;
-            continue;
-        }
-        const bool takesValue = option == "--format" || option == "--tick-ms" || option == "--frames" ||
-                                option == "--ms" || option == "--out" || option == "--every";
-        if (!takesValue) {
-            message = "unknown option '" + std::string(option) + "' (try --help)";
-            return ParseResult::error;
-        }
-        if (i + 1 >= argc) {
-            message = "option " + std::string(option) + " needs a value";
-            return ParseResult::error;
-        }
-        const std::string_view value = argv[++i];
-        bool good = true;
-        if (option == "--format") {
-            options.format = FindPixelFormat(value);
-            good = options.format != nullptr;
-        } else if (option == "--tick-ms") {
-            good = ReadUnsigned(value, 10, tickMs);
-            haveTicks = true;
-        } else if (option == "--frames") {
-            good = ReadUnsigned(value, 10, frames) && frames > 0 && frames <= 10000000;
-            haveTicks = true;
-        } else if (option == "--ms") {
-            good = ParseList(value, options.elapsedMs) && options.elapsedMs.size() <= 10000000;
-            haveList = true;
-        } else if (option == "--out") {
-            options.outDirectory = value;
-            good = !value.empty();
-        } else if (option == "--every") {
-            good = ReadUnsigned(value, 10, options.every) && options.every > 0;
-        }
-        if (!good) {
-            message = "bad value '" + std::string(value) + "' for " + std::string(option);
-            return ParseResult::error;
-        }
-    }
-    if (haveTicks && haveList) {
-        message = "--ms cannot be combined with --tick-ms or --frames";
+    RenderRequest request;
+    RequestRefusal refusal;
+    switch (ReadRenderRequest(argc, argv, request, refusal)) {
+    case RequestResult::help: return ParseResult::help;
+    case RequestResult::error:
+        message = RefusalText(refusal.problem);
+        if (refusal.option != nullptr)
+            message += std::string(": ") + refusal.option;
+        if (refusal.value != nullptr)
+            message += std::string(" '") + refusal.value + "'";
         return ParseResult::error;
+    case RequestResult::run: break;
     }
-    if (!haveList) {
-        // Frame i at i * tickMs, in 64 bits: the clock itself wraps modulo 2^32 as the system tick does.
-        options.elapsedMs.resize(frames);
-        for (uint32_t i = 1; i <= frames; ++i)
-            options.elapsedMs[i - 1] = static_cast<uint32_t>(uint64_t(i) * tickMs);
-    }
-    if (options.outDirectory.empty() && !options.digest) {
-        message = "nothing to write: give --out DIR or --digest";
-        return ParseResult::error;
-    }
-    if (options.raw && options.outDirectory.empty()) {
-        message = "--raw needs --out DIR";
-        return ParseResult::error;
-    }
+    options.format = request.format;
+    options.outDirectory = request.out != nullptr ? request.out : "";
+    options.raw = request.raw;
+    options.every = request.every;
+    options.digest = request.digest;
+    options.elapsedMs.clear();
+    options.elapsedMs.reserve(RequestedFrameCount(request));
+    FrameTimes times = StartFrameTimes(request);
+    for (uint32_t elapsedMs; NextFrameTime(times, elapsedMs);)
+        options.elapsedMs.push_back(elapsedMs);
     return ParseResult::run;
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "show/pixel_format.h"
+#include "tools/render/render_request.h"
 
 struct RenderOptions {
     const PixelFormat* format = &xrgb8888Format;

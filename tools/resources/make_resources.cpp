@@ -74,26 +74,45 @@ Moments CaptureMoments()
     return moments;
 }
 
+// The sums of a block's colours and how many pixels were summed.
+struct BlockSum {
+    uint32_t red, green, blue, count;
+};
+
+// Sums the block x block pixels whose top-left corner is (left, top); with litOnly, only those that are not
+// black.
+BlockSum SumBlock(const Picture& frame, int left, int top, int block, bool litOnly)
+{
+    BlockSum sum = {};
+    for (int y = top; y < top + block; ++y)
+        for (int x = left; x < left + block; ++x) {
+            const Colour& pixel = frame[std::size_t(y) * screenGeometry.width + x];
+            if (litOnly && pixel.red == 0 && pixel.green == 0 && pixel.blue == 0)
+                continue;
+            sum.red += pixel.red;
+            sum.green += pixel.green;
+            sum.blue += pixel.blue;
+            ++sum.count;
+        }
+    return sum;
+}
+
+// The rounded mean colour of a sum of at least one pixel.
+Colour RoundedMean(const BlockSum& sum)
+{
+    const uint32_t half = sum.count / 2;
+    return {uint8_t((sum.red + half) / sum.count), uint8_t((sum.green + half) / sum.count),
+            uint8_t((sum.blue + half) / sum.count)};
+}
+
 // The still's reduction: each 4x4 block of the frame becomes the rounded mean of its colours.
 Picture ReduceStill(const Picture& frame)
 {
     const int block = screenGeometry.width / stillWidth;
-    const uint32_t count = uint32_t(block) * block;
     Picture result(std::size_t(stillWidth) * stillHeight);
     for (int y = 0; y < stillHeight; ++y)
-        for (int x = 0; x < stillWidth; ++x) {
-            uint32_t red = 0, green = 0, blue = 0;
-            for (int dy = 0; dy < block; ++dy)
-                for (int dx = 0; dx < block; ++dx) {
-                    const Colour& pixel = frame[std::size_t(y * block + dy) * screenGeometry.width + x * block + dx];
-                    red += pixel.red;
-                    green += pixel.green;
-                    blue += pixel.blue;
-                }
-            result[std::size_t(y) * stillWidth + x] = {uint8_t((red + count / 2) / count),
-                                                       uint8_t((green + count / 2) / count),
-                                                       uint8_t((blue + count / 2) / count)};
-        }
+        for (int x = 0; x < stillWidth; ++x)
+            result[std::size_t(y) * stillWidth + x] = RoundedMean(SumBlock(frame, x * block, y * block, block, false));
     return result;
 }
 
@@ -106,22 +125,9 @@ Picture ReduceIcon(const Picture& frame, int size)
     Picture result(std::size_t(size) * size);
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x) {
-            uint32_t red = 0, green = 0, blue = 0, lit = 0;
-            for (int dy = 0; dy < block; ++dy)
-                for (int dx = 0; dx < block; ++dx) {
-                    const Colour& pixel = frame[std::size_t(iconCropTop + y * block + dy) * screenGeometry.width +
-                                                iconCropLeft + x * block + dx];
-                    if (pixel.red == 0 && pixel.green == 0 && pixel.blue == 0)
-                        continue;
-                    red += pixel.red;
-                    green += pixel.green;
-                    blue += pixel.blue;
-                    ++lit;
-                }
-            if (lit * 3 < uint32_t(block * block))
-                continue;
-            result[std::size_t(y) * size + x] = {uint8_t((red + lit / 2) / lit), uint8_t((green + lit / 2) / lit),
-                                                 uint8_t((blue + lit / 2) / lit)};
+            const BlockSum lit = SumBlock(frame, iconCropLeft + x * block, iconCropTop + y * block, block, true);
+            if (lit.count * 3 >= uint32_t(block * block))
+                result[std::size_t(y) * size + x] = RoundedMean(lit);
         }
     return result;
 }

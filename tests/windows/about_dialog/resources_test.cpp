@@ -1,7 +1,8 @@
 // The executable's resources, read back through the Windows resource functions.
 //
-// Checked: the dialog template byte for byte, the icon group and its images, the still's header, colour
-// table and pixels, the version resource, and that everything is Japanese and nothing else is there.
+// Checked: the dialog template byte for byte and what it means to the dialog, the icon group and its images, the
+// still's header, colour table and pixels, the version resource, and that everything is Japanese and nothing
+// else is there.
 //
 //   about_resources_tests [MODULE]
 //
@@ -149,11 +150,88 @@ Bytes ExpectedDialogTemplate()
     return out.bytes;
 }
 
+// A control as the template holds it, read from the template itself.
+struct TemplateControl {
+    uint32_t style;
+    int32_t left, top, right, bottom; // dialog units
+    int32_t id;
+    uint16_t classAtom;
+    uint16_t resource; // 0 for a text
+};
+
+// Skips a string or number field of a template; returns the number, 0 for a string.
+uint16_t SkipNameOrNumber(const Bytes& bytes, std::size_t& at)
+{
+    if (Read16(bytes, at) == 0xFFFF) {
+        at += 4;
+        return uint16_t(Read16(bytes, at - 2));
+    }
+    while (Read16(bytes, at) != 0)
+        at += 2;
+    at += 2;
+    return 0;
+}
+
+// The controls of an extended template with a font, and the dialog's size.
+std::vector<TemplateControl> ReadControls(const Bytes& bytes, int32_t& width, int32_t& height)
+{
+    width = int16_t(Read16(bytes, 22));
+    height = int16_t(Read16(bytes, 24));
+    std::size_t at = 26;
+    for (int field = 0; field < 3; ++field) // menu, class, title
+        SkipNameOrNumber(bytes, at);
+    at += 6; // points, weight, italic, character set
+    SkipNameOrNumber(bytes, at);
+    std::vector<TemplateControl> controls(Read16(bytes, 16));
+    for (TemplateControl& control : controls) {
+        at = (at + 3) & ~std::size_t(3);
+        control.style = Read32(bytes, at + 8);
+        control.left = int16_t(Read16(bytes, at + 12));
+        control.top = int16_t(Read16(bytes, at + 14));
+        control.right = control.left + int16_t(Read16(bytes, at + 16));
+        control.bottom = control.top + int16_t(Read16(bytes, at + 18));
+        control.id = int32_t(Read32(bytes, at + 20));
+        at += 24;
+        control.classAtom = SkipNameOrNumber(bytes, at);
+        control.resource = SkipNameOrNumber(bytes, at);
+        at += 2 + Read16(bytes, at); // creation data
+    }
+    return controls;
+}
+
+// What the template means to the dialog: every control shown inside it and none over another, OK the default
+// button (Enter ends the dialog with 1), the button that opens the maker's page (1003), and pictures that the
+// module holds.
+void ExpectAWorkingDialog(const Bytes& bytes)
+{
+    int32_t width = 0, height = 0;
+    const std::vector<TemplateControl> controls = ReadControls(bytes, width, height);
+    int32_t buttons = 0;
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        const TemplateControl& c = controls[i];
+        EXPECT_EQ(c.style & (WS_CHILD | WS_VISIBLE), DWORD(WS_CHILD | WS_VISIBLE)) << "control " << i;
+        EXPECT_TRUE(c.left >= 0 && c.top >= 0 && c.right <= width && c.bottom <= height) << "control " << i;
+        for (std::size_t j = 0; j < i; ++j)
+            EXPECT_TRUE(c.right <= controls[j].left || controls[j].right <= c.left || c.bottom <= controls[j].top ||
+                        controls[j].bottom <= c.top)
+                << "controls " << j << " and " << i << " overlap";
+        const uint32_t type = c.style & 0x1F;
+        if (c.classAtom == buttonClass)
+            buttons += (c.id == IDOK && type == BS_DEFPUSHBUTTON) || (c.id == 1003 && type == BS_PUSHBUTTON);
+        if (c.classAtom == staticClass && (type == SS_BITMAP || type == SS_ICON)) {
+            EXPECT_FALSE(ResourceBytes(MAKEINTRESOURCEA(type == SS_BITMAP ? 2 : 14), c.resource).empty())
+                << "control " << i << " shows resource " << c.resource << ", which the module lacks";
+        }
+    }
+    EXPECT_EQ(buttons, 2) << "OK as the default button and 1003 as a push button";
+}
+
 TEST(Resources, DialogTemplateHoldsExactlyTheLayout)
 {
     const Bytes actual = ResourceBytes(MAKEINTRESOURCEA(5), 2003); // RT_DIALOG
     const Bytes expected = ExpectedDialogTemplate();
     ASSERT_FALSE(actual.empty()) << "no Japanese dialog 2003";
+    ExpectAWorkingDialog(actual);
     std::size_t first = 0;
     while (first < actual.size() && first < expected.size() && actual[first] == expected[first])
         ++first;

@@ -6,8 +6,6 @@
 
 #include <algorithm>
 
-#include "display/display_device.h"
-#include "display/frame_pacing.h"
 #include "display/saver_window_proc.h"
 
 namespace {
@@ -41,7 +39,7 @@ TEST(CentrePicture, PlacesThePictureOneToOne)
 
 TEST(ReleaseDisplayDevice, LeavesNoReleasedObjectBehind)
 {
-    DisplayDevice& device = displayDevice;
+    DisplayDevice device = {};
     if (DirectDrawCreate(nullptr, &device.directDraw, nullptr) != DD_OK)
         GTEST_SKIP() << "DirectDraw cannot be created here, so there is no device to release";
     // Normal co-operation and no window: objects like the set-up's, without taking the screen.
@@ -62,7 +60,7 @@ TEST(ReleaseDisplayDevice, LeavesNoReleasedObjectBehind)
     ASSERT_EQ(device.directDraw->CreatePalette(DDPCAPS_8BIT, device.paletteEntries, &device.displayPalette, nullptr),
               DD_OK);
 
-    ReleaseDisplayDevice();
+    ReleaseDisplayDevice(device);
     EXPECT_EQ(device.directDraw, nullptr);
     EXPECT_EQ(device.primarySurface, nullptr) << "the surfaces went with the device";
     EXPECT_EQ(device.offscreenSurface, nullptr);
@@ -84,20 +82,20 @@ TEST(FrameTimerProc, KeepsAtMostOneRequestQueued)
     const HWND window = CreateWindowExA(0, "STATIC", "frame requests", 0, 0, 0, 10, 10, HWND_MESSAGE, nullptr,
                                         GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(window, nullptr);
-    saverWindowState.displayWindow = window;
-    saverWindowState.framePending = 0;
+    windowsHost.displayWindow = window;
+    windowsHost.framePending = 0;
 
     for (int tick = 0; tick < 50; ++tick)
         FrameTimerProc(0, 0, 0, 0, 0);
     EXPECT_EQ(CountQueued(window, WM_USER), 1) << "ticks while a request is pending must post nothing";
-    EXPECT_EQ(saverWindowState.framePending.load(), 1);
+    EXPECT_EQ(windowsHost.framePending.load(), 1);
 
     // Ticks during the frame (the request taken from the queue, the flag still set) post nothing either.
     FrameTimerProc(0, 0, 0, 0, 0);
     EXPECT_EQ(CountQueued(window, WM_USER), 0);
 
     // The frame clears the flag as its last step; the next tick requests the next frame.
-    saverWindowState.framePending = 0;
+    windowsHost.framePending = 0;
     FrameTimerProc(0, 0, 0, 0, 0);
     FrameTimerProc(0, 0, 0, 0, 0);
     EXPECT_EQ(CountQueued(window, WM_USER), 1);
@@ -154,7 +152,7 @@ TEST(FramePacing, TrustsAWaitThatWaitsAndPacesOneThatDoesNot)
     for (const Case& c : cases) {
         FramePacing pacing;
         StartFramePacing(pacing, c.reportedRate);
-        const uint32_t interval = pacing.refreshInterval;
+        const uint32_t interval = pacing.schedule.period;
         int frames = 0;
         uint32_t frameEnd = c.start, lastPacedRequest = 0, shortestPacedGap = 0xFFFFFFFFu;
         bool stalled = false;
@@ -162,7 +160,7 @@ TEST(FramePacing, TrustsAWaitThatWaitsAndPacesOneThatDoesNot)
             const uint32_t tick = c.start + elapsed;
             if (static_cast<int32_t>(tick - frameEnd) < 0)
                 continue;
-            const bool paced = pacing.requestInterval != 0;
+            const bool paced = pacing.paced;
             if (paced && !FrameRequestDue(pacing, tick))
                 continue;
             if (paced && lastPacedRequest != 0)
@@ -174,7 +172,7 @@ TEST(FramePacing, TrustsAWaitThatWaitsAndPacesOneThatDoesNot)
             frameEnd = c.waitReturn(tick + 300 + stall, c.start);
             NoteVerticalBlankWait(pacing, frameEnd);
         }
-        EXPECT_EQ(pacing.requestInterval != 0, c.paced) << c.what;
+        EXPECT_EQ(pacing.paced, c.paced) << c.what;
         EXPECT_NEAR(frames, c.framesPerSecond, 1) << c.what;
         if (c.paced) { // requests fall on the timer's whole milliseconds
             EXPECT_GT(shortestPacedGap, interval - 1000) << c.what << ": paced requests came in a burst";
@@ -182,14 +180,24 @@ TEST(FramePacing, TrustsAWaitThatWaitsAndPacesOneThatDoesNot)
     }
 }
 
+UINT passedOn = 0;
+LRESULT CALLBACK RecordPassedOn(HWND, UINT message, WPARAM, LPARAM)
+{
+    passedOn = message;
+    return 42;
+}
+
 TEST(SaverWindowProc, FrameRequestWithoutADeviceIsOnlyPassedOn)
 {
-    ASSERT_EQ(displayDevice.directDraw, nullptr);
+    ASSERT_EQ(windowsHost.device.directDraw, nullptr);
     const HWND window = CreateWindowExA(0, "STATIC", "late request", 0, 0, 0, 10, 10, HWND_MESSAGE, nullptr,
                                         GetModuleHandleA(nullptr), nullptr);
-    saverWindowState.framePending = 1;
-    EXPECT_EQ(SaverWindowProc(window, WM_USER, 0, 0), 0);
-    EXPECT_EQ(saverWindowState.framePending.load(), 1) << "only a drawn frame clears the request";
+    PrepareSaverWindowProc(false, RecordPassedOn);
+    windowsHost.framePending = 1;
+    EXPECT_EQ(SaverWindowProc(window, WM_USER, 0, 0), 42) << "the next procedure's result is the answer";
+    EXPECT_EQ(passedOn, UINT(WM_USER));
+    EXPECT_EQ(windowsHost.framePending.load(), 1) << "only a drawn frame clears the request";
+    PrepareSaverWindowProc(false, nullptr);
     DestroyWindow(window);
 }
 

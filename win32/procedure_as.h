@@ -1,4 +1,5 @@
-// Functions of libraries that are loaded at run time (or may be missing), found by GetProcAddress.
+// Functions of libraries that are loaded at run time (or may be missing), found by GetProcAddress: shared by
+// the display and the shell.
 #pragma once
 
 #include <windows.h>
