@@ -1,15 +1,18 @@
-// The seat's input that ends the show: a key pressed while a surface has the focus (keys already held when
-// it came do not count), a button, a scroll, a touch, or pointer travel past the hosts' common threshold.
+// The seat's input, turned into the show's events: a key pressed while a surface has the focus (keys already
+// held when it came do not count), a button, a scroll, a touch, pointer travel. Which of them end the show is
+// the hosts' common rule (EndsShow).
 #include <unistd.h>
 
-#include "host_rules/pointer_travel.h"
 #include "wayland/wayland_host.h"
 
 namespace {
 
-void End()
+// Ends the show when the rule says that event does.
+void Report(ShowEvent event)
 {
-    waylandHost.ending = true;
+    WaylandHost& host = waylandHost;
+    if (EndsShow(host.pointerOrigin, event))
+        host.ending = true;
 }
 
 // --- keyboard: only a key pressed after the focus came; the keys held then arrive only in enter's list ---
@@ -23,7 +26,7 @@ void OnKeyboardLeave(void*, wl_keyboard*, uint32_t, wl_surface*) {}
 void OnKey(void*, wl_keyboard*, uint32_t, uint32_t, uint32_t, uint32_t state)
 {
     if (state == WL_KEYBOARD_KEY_STATE_PRESSED)
-        End();
+        Report({ShowEventKind::keyPressed});
 }
 void OnModifiers(void*, wl_keyboard*, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t) {}
 void OnRepeatInfo(void*, wl_keyboard*, int32_t, int32_t) {}
@@ -38,8 +41,7 @@ void OnPointerEnter(void*, wl_pointer* pointer, uint32_t serial, wl_surface*, wl
     wl_pointer_set_cursor(pointer, serial, nullptr, 0, 0); // no cursor over the show
     // Each surface has coordinates of its own: travel is measured afresh in the surface entered.
     host.pointerPlaced = true;
-    host.pointerX = wl_fixed_to_int(x);
-    host.pointerY = wl_fixed_to_int(y);
+    host.pointerOrigin = {wl_fixed_to_int(x), wl_fixed_to_int(y)};
 }
 void OnPointerLeave(void*, wl_pointer*, uint32_t, wl_surface*)
 {
@@ -48,24 +50,24 @@ void OnPointerLeave(void*, wl_pointer*, uint32_t, wl_surface*)
 void OnMotion(void*, wl_pointer*, uint32_t, wl_fixed_t x, wl_fixed_t y)
 {
     WaylandHost& host = waylandHost;
-    const int32_t pointerX = wl_fixed_to_int(x), pointerY = wl_fixed_to_int(y);
-    if (host.pointerPlaced && IsPastMouseThreshold(host.pointerX, host.pointerY, pointerX, pointerY))
-        End();
-    if (!host.pointerPlaced) {
-        host.pointerPlaced = true;
-        host.pointerX = pointerX;
-        host.pointerY = pointerY;
+    const ShowEvent moved = {ShowEventKind::pointerMoved, wl_fixed_to_int(x), wl_fixed_to_int(y)};
+    if (host.pointerPlaced) {
+        Report(moved);
+        return;
     }
+    host.pointerPlaced = true;
+    host.pointerOrigin = {moved.x, moved.y};
 }
 void OnButton(void*, wl_pointer*, uint32_t, uint32_t, uint32_t, uint32_t state)
 {
     if (state == WL_POINTER_BUTTON_STATE_PRESSED)
-        End();
+        Report({ShowEventKind::buttonPressed});
 }
+// A scroll by any amount, on either axis, is a turn of the wheel; one of none is not.
 void OnAxis(void*, wl_pointer*, uint32_t, uint32_t, wl_fixed_t value)
 {
     if (value != 0)
-        End();
+        Report({ShowEventKind::wheelTurned});
 }
 void OnPointerFrame(void*, wl_pointer*) {}
 void OnAxisSource(void*, wl_pointer*, uint32_t) {}
@@ -78,9 +80,11 @@ const wl_pointer_listener pointerListener = {OnPointerEnter, OnPointerLeave, OnM
 
 // --- touch: any finger down ---
 
+// A finger put on the screen is a press, as a button is: a touch has no earlier position to measure travel
+// from (no pointer hovers over a touch screen), and putting the finger down is itself the deliberate act.
 void OnTouchDown(void*, wl_touch*, uint32_t, uint32_t, wl_surface*, int32_t, wl_fixed_t, wl_fixed_t)
 {
-    End();
+    Report({ShowEventKind::buttonPressed});
 }
 void OnTouchUp(void*, wl_touch*, uint32_t, uint32_t, int32_t) {}
 void OnTouchMotion(void*, wl_touch*, uint32_t, int32_t, wl_fixed_t, wl_fixed_t) {}

@@ -11,6 +11,7 @@
 #include <poll.h>
 
 #include "host_rules/number_reading.h"
+#include "host_rules/pointer_travel.h"
 #include "show/pixel_format.h"
 #include "show/screen_geometry.h"
 #include "show/show_host.h"
@@ -53,6 +54,7 @@ volatile sig_atomic_t endSignal = 0; // SIGTERM or SIGINT once one has come
 sigset_t waitMask;                   // the signal mask while waiting: the ending signals let through
 
 static_assert(screenGeometry.width == 640 && screenGeometry.height == 480);
+static_assert(mouseThreshold == 4, "the usage text says how far the mouse may move");
 
 void OnEndSignal(int signal)
 {
@@ -197,8 +199,9 @@ bool WaitAndDispatch()
 // show draws the next (at the monotonic tick less startTick, or with a fixed tick at frameNumber * tickMs),
 // and the last frame is put on every ready output that does not show it yet. So the show draws once per
 // refresh of its fastest output, however many outputs there are; a held picture (the frame limit reached)
-// is still put on outputs that have not shown it. Returns the exit status: 0 for user activity or a signal,
-// 1 for a lost connection or a failure.
+// is still put on outputs that have not shown it. The compositor's frame callbacks are the schedule: one per
+// refresh it shows the surface at, none for a hidden one, never a backlog, so the host keeps no timer of its
+// own. Returns the exit status: 0 for user activity or a signal, 1 for a lost connection or a failure.
 int RunFrames(const Options& options, uint32_t startTick)
 {
     WaylandHost& host = waylandHost;

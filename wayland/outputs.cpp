@@ -371,7 +371,7 @@ void BindOutput(uint32_t name, uint32_t version)
         return;
     }
     if (!host.tooManyOutputsSaid)
-        std::fprintf(stderr, "orvelle-wayland: more than %d outputs: the others stay uncovered\n", maxOutputs);
+        std::fprintf(stderr, "orvelle-wayland: more than %d outputs: the others stay uncovered\n", maxMonitors);
     host.tooManyOutputsSaid = true;
 }
 

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <wayland-client.h>
 
+#include "host_rules/monitor_list.h"
+#include "host_rules/show_ending.h"
 #include "wayland/surface_geometry.h"
 
 struct zwlr_layer_shell_v1;
@@ -17,9 +19,6 @@ struct wp_viewporter;
 struct wp_viewport;
 struct wp_fractional_scale_manager_v1;
 struct wp_fractional_scale_v1;
-
-// The most outputs covered at once; one more is left uncovered, with a line on stderr.
-inline constexpr int32_t maxOutputs = 16;
 
 // One of an output's two buffers in its shared memory.
 struct ShmBuffer {
@@ -70,13 +69,12 @@ struct WaylandHost {
     wl_keyboard* keyboard = nullptr;
     wl_pointer* pointer = nullptr;
     wl_touch* touch = nullptr;
-    bool pointerPlaced = false; // the pointer's travel is measured from (pointerX, pointerY)
-    int32_t pointerX = 0;
-    int32_t pointerY = 0;
-    bool ending = false; // user activity, or the compositor closing the window
-    bool failed = false; // a buffer could not be made
+    bool pointerPlaced = false;    // the pointer is over a surface: its travel is measured from pointerOrigin
+    PointerOrigin pointerOrigin{}; // in the coordinates of the surface it is over
+    bool ending = false;           // user activity, or the compositor closing the window
+    bool failed = false;           // a buffer could not be made
     bool tooManyOutputsSaid = false;
-    HostOutput outputs[maxOutputs];
+    HostOutput outputs[maxMonitors]; // the hosts' cap: outputs past it stay uncovered, said once on stderr
 };
 
 // The process's one host.
