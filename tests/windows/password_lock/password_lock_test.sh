@@ -261,14 +261,20 @@ covering() {
 
 # One attempt to get past the lock: the show must go on and keep the screen covered, and the verifier must
 # have been asked exactly as many times more as given.
-attempt() { # description more command...
-    local what=$1 more=$2 before
+attempt() { # description more command...   (more: the verifier calls it makes, or LEAST..MOST)
+    local what=$1 least=${2%..*} most=${2#*..} before made
     shift 2
     before=$(calls)
     "$@" >/dev/null 2>&1
     sleep 0.7 # past the 200 ms pause, so that the next attempt is asked again
     alive show && pass "$what: the show goes on" || fail "$what: ENDED THE SHOW"
-    expect "$what: verifier calls" $((before + more)) "$(calls)"
+    made=$(($(calls) - before))
+    if [ "$least" = "$most" ]; then
+        expect "$what: verifier calls" "$least" "$made"
+    else
+        [ "$made" -ge "$least" ] && [ "$made" -le "$most" ] && pass "$what: verifier calls ($made)" ||
+            fail "$what: verifier calls (expected $least to $most, got $made)"
+    fi
     expect "$what: the screen stays covered" covered "$(covering)"
 }
 
@@ -345,8 +351,15 @@ lock_checks() {
     attempt "WM_POWERBROADCAST PBT_APMSUSPEND" 1 "$wine_run" "$sender" broadcast=4
     attempt "WM_POWERBROADCAST PBT_APMRESUMESUSPEND" 1 "$wine_run" "$sender" broadcast=7
     attempt "QueryCancelAutoPlay" 1 "$wine_run" "$sender" autoplay
-    # Everything from outside at once: the first close is asked, the rest fall within 200 ms of it.
-    attempt "all messages from outside at once" 1 "$wine_run" "$sender" burst
+    # Everything from outside at once: the first close is asked, the rest fall within 200 ms of it. 32-bit
+    # code emulated by qemu-i386 (scripts/emulated-32-bit) may be too slow for that: then any of the nine
+    # closes may come later and be asked.
+    if [ "${ORVELLE_32_BIT_EMULATED:-0}" = 1 ]; then
+        echo "note: 32-bit code emulated: the burst may outlast the 200 ms pause, so 1 to 9 calls are expected"
+        attempt "all messages from outside at once" 1..9 "$wine_run" "$sender" burst
+    else
+        attempt "all messages from outside at once" 1 "$wine_run" "$sender" burst
+    fi
     attempt "WM_ACTIVATEAPP 0 from outside" 1 "$wine_run" "$sender" deactivate
     attempt "another program's window takes the foreground" 1 "$wine_run" "$sender" foreground=500
     attempt "a key after the loss of activation" 1 xdotool key a

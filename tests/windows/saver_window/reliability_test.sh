@@ -20,8 +20,10 @@ XVFB_WIDTH=800 XVFB_HEIGHT=600 "$root/scripts/xvfb-run-here" bash -c "
     wait_window 'Screen Saver' 20 || fail 'no saver window'
     sleep 5
     # The Wine process itself, named for its program (15 characters at most), not a shell or a helper process
-    # of Wine's whose command line names the program too.
-    pid=\$(pgrep -x '$(basename "$driver" | cut -c1-15)' | head -1)
+    # of Wine's whose command line names the program too; and this run's, on this X server, not another
+    # run's of the same program elsewhere on the machine.
+    pid=\$(for p in \$(pgrep -x '$(basename "$driver" | cut -c1-15)'); do
+        grep -qxzF \"DISPLAY=\$DISPLAY\" /proc/\$p/environ 2>/dev/null && echo \$p; done | head -1)
     ticks=\$(getconf CLK_TCK)
     cpu() { awk '{ print \$14 + \$15 }' /proc/\$pid/stat; }
     rss() { awk '/^VmRSS/ { print \$2 }' /proc/\$pid/status; }

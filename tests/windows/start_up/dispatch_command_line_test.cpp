@@ -113,7 +113,8 @@ void ExpectFaultEndsTheRun()
     FilterScript script(answers, 1);
     ResetModeDoubles(doubleResult);
     modeFaults = true;
-    EXPECT_EQ(static_cast<DWORD>(DispatchCommandLine(GetModuleHandleA(nullptr), "/s")), EXCEPTION_ACCESS_VIOLATION);
+    EXPECT_EQ(static_cast<DWORD>(DispatchCommandLine(GetModuleHandleA(nullptr), "/s")),
+              ExpectedFaultCode(EXCEPTION_ACCESS_VIOLATION));
     EXPECT_EQ(modeCallCount, 1);
     EXPECT_EQ(filterCalls, 1);
     EXPECT_EQ(saverRunningCalls, 1);

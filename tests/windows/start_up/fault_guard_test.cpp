@@ -191,14 +191,15 @@ TEST(FaultGuard, ReturnsWhenTheFilterHandlesTheFault)
         LONG answer;
         DWORD code;
     };
+    const DWORD accessViolation = ExpectedFaultCode(EXCEPTION_ACCESS_VIOLATION);
     const Case cases[] = {
-        {"write through null", WriteThroughNull, EXCEPTION_EXECUTE_HANDLER, EXCEPTION_ACCESS_VIOLATION},
-        {"divide by zero", DivideByZero, EXCEPTION_EXECUTE_HANDLER, EXCEPTION_INT_DIVIDE_BY_ZERO},
+        {"write through null", WriteThroughNull, EXCEPTION_EXECUTE_HANDLER, accessViolation},
+        {"divide by zero", DivideByZero, EXCEPTION_EXECUTE_HANDLER, ExpectedFaultCode(EXCEPTION_INT_DIVIDE_BY_ZERO)},
         {"invalid instruction", ExecuteInvalidInstruction, EXCEPTION_EXECUTE_HANDLER, EXCEPTION_ILLEGAL_INSTRUCTION},
         {"RaiseException", RaiseOwnException, EXCEPTION_EXECUTE_HANDLER, 0xE0000001},
-        {"40 calls deep", FaultForty, EXCEPTION_EXECUTE_HANDLER, EXCEPTION_ACCESS_VIOLATION},
-        {"beneath a handler record", FaultBeneathARecord, EXCEPTION_EXECUTE_HANDLER, EXCEPTION_ACCESS_VIOLATION},
-        {"any positive answer", WriteThroughNull, 7, EXCEPTION_ACCESS_VIOLATION},
+        {"40 calls deep", FaultForty, EXCEPTION_EXECUTE_HANDLER, accessViolation},
+        {"beneath a handler record", FaultBeneathARecord, EXCEPTION_EXECUTE_HANDLER, accessViolation},
+        {"any positive answer", WriteThroughNull, 7, accessViolation},
     };
     for (const Case& c : cases) {
         recordSearches = 0;
@@ -279,7 +280,7 @@ TEST(FaultGuard, PassesTheFaultOutwardsWhenTheFilterSaysContinueSearch)
     int32_t result = 0;
     EXPECT_FALSE(RunUnderFaultGuard(FaultInInnerGuardAsIfDebugged, nullptr, &result));
     EXPECT_EQ(*BeingDebuggedFlag(), 0);
-    EXPECT_EQ(static_cast<DWORD>(result), EXCEPTION_ACCESS_VIOLATION);
+    EXPECT_EQ(static_cast<DWORD>(result), ExpectedFaultCode(EXCEPTION_ACCESS_VIOLATION));
     EXPECT_FALSE(innerGuardReturned);
     EXPECT_EQ(recordSearches, 1); // passed on by the inner guard
     EXPECT_EQ(recordUnwinds, 1);  // and unwound by the outer one
