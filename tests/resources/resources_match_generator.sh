@@ -8,16 +8,14 @@ tool=$1
 committed=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+# shellcheck source=../test_lib.sh
+. "$(dirname "${BASH_SOURCE[0]}")/../test_lib.sh"
 "$tool" "$work" || { echo "FAIL: orvelle-make-resources failed"; exit 1; }
-failures=0
 for file in show_still.bmp orvelle.ico; do
-    if ! cmp "$committed/$file" "$work/$file"; then
-        echo "FAIL: resources/$file differs from what the tool draws now"
-        failures=$((failures + 1))
-    fi
+    cmp "$committed/$file" "$work/$file" || fail "resources/$file differs from what the tool draws now"
 done
 written=$(cd "$work" && echo *)
-[[ $written == "orvelle.ico show_still.bmp" ]] || { echo "FAIL: the tool wrote $written"; failures=$((failures + 1)); }
-"$tool" >/dev/null 2>&1 && { echo "FAIL: the tool ran without a directory"; failures=$((failures + 1)); }
+[[ $written == "orvelle.ico show_still.bmp" ]] || fail "the tool wrote $written"
+"$tool" >/dev/null 2>&1 && fail "the tool ran without a directory"
 ((failures == 0)) && echo "resources/show_still.bmp and resources/orvelle.ico are up to date"
 exit $((failures > 0))

@@ -5,8 +5,8 @@ set -uo pipefail
 render=$1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+# shellcheck source=../test_lib.sh
+. "$(dirname "${BASH_SOURCE[0]}")/../test_lib.sh"
 
 "$render" --format 24 --tick-ms 16 --frames 6 --every 3 --raw --out "$work/frames" || fail "render run failed"
 for n in 00003 00006; do

@@ -15,33 +15,30 @@ shift 2
 other=("$@")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+# shellcheck source=../test_lib.sh
+. "$(dirname "${BASH_SOURCE[0]}")/../test_lib.sh"
 
 # Deterministic irregular times: steps of 0 to 96 ms, every 37th one 50 ms back.
 irregular=$(awk 'BEGIN { t = 1000; for (i = 1; i <= 300; i++) { t += (i % 37 == 0) ? -50 : (i * 7919) % 97;
                          printf "%s%d", (i > 1 ? "," : ""), t } }')
-failures=0
 compare() { # label, then the options for both tools
     local label=$1
     shift
     "$native" "$@" --digest --out "$work/native-$label" >"$work/native-$label.txt" ||
-        { echo "FAIL: native render $label"; failures=$((failures + 1)); return; }
+        { fail "native render $label"; return; }
     local status=0
     "${other[@]}" "$@" --digest --out "$work/other-$label" >"$work/other-$label.raw.txt" || status=$?
-    if [[ $status -eq 77 ]]; then
-        echo "SKIPPED: the other render tool cannot run on this machine"
-        exit 77
-    fi
+    [[ $status -ne 77 ]] || skip "the other render tool cannot run on this machine"
     tr -d '\r' <"$work/other-$label.raw.txt" >"$work/other-$label.txt"
-    [[ $status -eq 0 ]] || { echo "FAIL: other render $label exited with $status"; failures=$((failures + 1)); return; }
+    [[ $status -eq 0 ]] || { fail "other render $label exited with $status"; return; }
     if ! cmp -s "$work/native-$label.txt" "$work/other-$label.txt"; then
-        echo "FAIL: $label: frame digests differ, first difference:"
+        fail "$label: frame digests differ, first difference:"
         diff "$work/native-$label.txt" "$work/other-$label.txt" | head -4
-        failures=$((failures + 1))
     fi
     for raw in "$work/native-$label"/*.raw; do
         [[ -e $raw ]] || continue
         cmp -s "$raw" "$work/other-$label/$(basename "$raw")" ||
-            { echo "FAIL: $label: $(basename "$raw") differs"; failures=$((failures + 1)); }
+            fail "$label: $(basename "$raw") differs"
     done
     echo "$label: $(wc -l <"$work/native-$label.txt") frames compared"
 }
@@ -59,6 +56,6 @@ for args in "--frames 0 --digest" "--every 0 --digest" "--tick-ms 0 --frames 2 -
     "${other[@]}" $args >/dev/null 2>&1
     got=$?
     [[ $got -eq $expected ]] ||
-        { echo "FAIL: '$args': exit code $got, the native tool's $expected"; failures=$((failures + 1)); }
+        fail "'$args': exit code $got, the native tool's $expected"
 done
 exit $((failures > 0))

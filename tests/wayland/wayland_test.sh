@@ -35,10 +35,10 @@ cases=(
     "compositor_gone    | -                                           | -           | exact:HEADLESS-1 killsway | 1"
 )
 
-skip() {
-    echo "SKIPPED: $*"
-    exit 77
-}
+# failures, fail (after the case's name), pass, skip and eventually (for up to 30 seconds).
+# shellcheck source=../test_lib.sh
+. "$(dirname "${BASH_SOURCE[0]}")/../test_lib.sh"
+eventually_seconds=30
 for tool in sway swaymsg grim wtype swayidle convert identify; do
     command -v "$tool" >/dev/null || skip "$tool is not installed"
 done
@@ -63,19 +63,6 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'exit 143' TERM INT
-failures=0
-fail() {
-    echo "FAIL: $case_name: $*"
-    failures=$((failures + 1))
-}
-# Polls a command for up to 30 seconds (the sanitizer build on a busy machine is slow).
-eventually() {
-    for _ in $(seq 300); do
-        "$@" && return 0
-        sleep 0.1
-    done
-    return 1
-}
 running() { kill -0 "$saver_pid" 2>/dev/null; }
 stopped() { ! running; }
 
@@ -197,7 +184,7 @@ for row in "${cases[@]}"; do
     [[ $case_name =~ $only ]] || continue
     before=$failures
     run_case "$setup" "$options" "$steps" "$expected"
-    [ "$failures" = "$before" ] && echo "ok: $case_name"
+    [ "$failures" = "$before" ] && pass "$case_name"
 done
 
 # No compositor, and a compositor without any shell: one line on stderr and exit status 1.
@@ -209,7 +196,7 @@ refuses() {
     if [ "$status" != 1 ] || [ "$(wc -l <"$work/stderr")" != 1 ] || ! grep -q "$expected" "$work/stderr"; then
         fail "exit status $status, stderr: $(cat "$work/stderr")"
     fi
-    [ "$failures" = "$before" ] && echo "ok: $case_name"
+    [ "$failures" = "$before" ] && pass "$case_name"
 }
 refuses no_compositor wayland-none 'cannot connect'
 XDG_RUNTIME_DIR=$work "$bare" wayland-bare &
@@ -233,7 +220,7 @@ kill "$saver_pid" 2>/dev/null
 wait "$saver_pid" 2>/dev/null
 saver_pid=
 stop_sway
-[ "$failures" = "$before" ] && echo "ok: $case_name"
+[ "$failures" = "$before" ] && pass "$case_name"
 
 [ $failures = 0 ] || exit 1
 echo "all cases pass"

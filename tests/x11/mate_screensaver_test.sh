@@ -16,19 +16,11 @@
 # shellcheck disable=SC2317
 set -uo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd -P)"
-failures=0
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
-# Polls a command for up to 60 seconds (a busy machine is slow).
-eventually() {
-    for _ in $(seq 600); do
-        "$@" && return 0
-        sleep 0.1
-    done
-    return 1
-}
+# failures, fail, skip and eventually; x_server_start.
+# shellcheck source=../test_lib.sh
+. "$root/tests/test_lib.sh"
+# shellcheck source=../../scripts/lib/x-server.sh
+. "$root/scripts/lib/x-server.sh"
 # Ended, or ended and waiting for its parent to collect it.
 gone() {
     local state
@@ -126,9 +118,8 @@ fi
 
 build=$1
 work=$(mktemp -d)
-xvfb=
 cleanup() {
-    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
+    [ -n "$x_server_pid" ] && kill "$x_server_pid" 2>/dev/null
     wait 2>/dev/null
     rm -rf "$work"
 }
@@ -143,20 +134,19 @@ desktop-file-validate "$entry" >"$work/validate.log" 2>&1 || fail "desktop-file-
 program=$(sed -n 's/^TryExec=//p' "$entry")
 [ -x "$work/root$program" ] || { fail "the entry names $program, which the package does not hold"; exit 1; }
 folder=$(dirname "$program")
-[ -d "$folder" ] || { echo "SKIP: no $folder to bind the package's over (is XScreenSaver installed?)"; exit 77; }
+[ -d "$folder" ] || skip "no $folder to bind the package's over (is XScreenSaver installed?)"
 namespace=(unshare --mount --propagation private)
 [ "$EUID" = 0 ] || namespace=(unshare --user --map-root-user --mount --propagation private)
-"${namespace[@]}" true 2>/dev/null || { echo "SKIP: ${namespace[*]} is not allowed here"; exit 77; }
+"${namespace[@]}" true 2>/dev/null || skip "${namespace[*]} is not allowed here"
 
 # -noreset: without it the server resets when its last client leaves, dropping a client that is connecting
 # just then (the saver starting while a command polls for it).
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-xvfb=$!
-eventually test -s "$work/display" || { fail "Xvfb did not start: $(cat "$work/xvfb.log")"; exit 1; }
+x_server_start "$work" 60 "$work/xvfb.log" Xvfb -screen 0 1024x768x24 -nolisten tcp -noreset ||
+    { fail "Xvfb did not start: $(cat "$work/xvfb.log")"; exit 1; }
 mkdir -p "$work/home"
 # The entries of the unpacked package come first; XDG_CURRENT_DESKTOP as in a MATE session.
 # shellcheck disable=SC2016
-DISPLAY=":$(cat "$work/display")" HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" \
+HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" \
     XDG_DATA_HOME="$work/home/.local/share" XDG_DATA_DIRS="$work/root/usr/share:/usr/share" \
     XDG_CURRENT_DESKTOP=MATE "${namespace[@]}" sh -c 'mount --bind "$1" "$2" && exec dbus-run-session -- "$3" --in-session "$4"' \
     sh "$work/root$folder" "$folder" "$0" "$work" 2>&1 | grep -v '^dbus-daemon\|^SpiRegistry'

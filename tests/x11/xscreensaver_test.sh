@@ -16,29 +16,20 @@ build=$1
 render=$2
 work=$(mktemp -d)
 chmod 755 "$work"
-xvfb=
+# failures, fail and eventually; x_server_start.
+# shellcheck source=../test_lib.sh
+. "$root/tests/test_lib.sh"
+# shellcheck source=../../scripts/lib/x-server.sh
+. "$root/scripts/lib/x-server.sh"
 saver=
 cleanup() {
     [ -n "$saver" ] && kill "$saver" 2>/dev/null
-    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
+    [ -n "$x_server_pid" ] && kill "$x_server_pid" 2>/dev/null
     wait 2>/dev/null
     rm -rf "$work"
 }
 trap cleanup EXIT
 trap 'exit 143' TERM INT
-failures=0
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
-# Polls a command for up to 60 seconds (the sanitizer build on a busy machine is slow).
-eventually() {
-    for _ in $(seq 600); do
-        "$@" && return 0
-        sleep 0.1
-    done
-    return 1
-}
 
 DESTDIR="$work/stage" cmake --install "$build" >"$work/install.log" 2>&1 || fail "cmake --install: $(cat "$work/install.log")"
 program=$(find "$work/stage" -path '*/xscreensaver/orvelle' -type f -perm -u+x)
@@ -49,11 +40,8 @@ grep -q '<screensaver name="orvelle"' "$(find "$work/stage" -path '*/xscreensave
 
 # -noreset: without it the server resets when its last client leaves, dropping a client that is connecting
 # just then (the saver starting while a command polls for it).
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-xvfb=$!
-eventually test -s "$work/display" || { fail "Xvfb did not start: $(cat "$work/xvfb.log")"; exit 1; }
-DISPLAY=":$(cat "$work/display")"
-export DISPLAY
+x_server_start "$work" 60 "$work/xvfb.log" Xvfb -screen 0 1024x768x24 -nolisten tcp -noreset ||
+    { fail "Xvfb did not start: $(cat "$work/xvfb.log")"; exit 1; }
 
 # Frame 30 at 40 ms a frame, held: the picture to find on the screen.
 frame="$work/frames/frame-00030.png"

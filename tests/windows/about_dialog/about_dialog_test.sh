@@ -20,8 +20,8 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../../.." && pwd -P)"
 wine_run=$root/scripts/wine-run
 address="https://kestrune.example.com/"
 work=$(mktemp -d)
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+# shellcheck source=../../test_lib.sh
+. "$root/tests/test_lib.sh"
 
 # reg prints its messages in Shift-JIS; only the outcome matters here.
 reg() { "$wine_run" reg "$@" >/dev/null 2>&1; }

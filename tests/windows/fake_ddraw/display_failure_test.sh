@@ -14,10 +14,7 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd -P)"
 . "$here/../saver_window/saver_test_lib.sh"
 
 # Everything below runs on one private X server of 1024x768.
-if [ -z "${ORVELLE_DISPLAY_FAILURE_SESSION:-}" ]; then
-    ORVELLE_DISPLAY_FAILURE_SESSION=1 XVFB_WIDTH=1024 XVFB_HEIGHT=768 XVFB_DEPTH=24 \
-        exec "$root/scripts/xvfb-run-here" "$0" "$@"
-fi
+XVFB_WIDTH=1024 XVFB_HEIGHT=768 XVFB_DEPTH=24 x_server_rerun_on_xvfb ORVELLE_DISPLAY_FAILURE_SESSION "$0" "$@"
 
 driver=$1
 fake=$2

@@ -15,14 +15,12 @@
 set -uo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd -P)"
 
-# Everything below runs inside one private X server, which also keeps every other Wine program out while
-# the registry setting is changed.
-if [ -z "${ORVELLE_PASSWORD_LOCK_INSIDE:-}" ]; then
-    exec env ORVELLE_PASSWORD_LOCK_INSIDE=1 "$here/../../../scripts/xvfb-run-here" "$0" "$@"
-fi
-
 # shellcheck source=../saver_window/saver_test_lib.sh
 . "$here/../saver_window/saver_test_lib.sh"
+# Everything below runs inside one private X server, which also keeps every other Wine program out while
+# the registry setting is changed.
+x_server_rerun_on_xvfb ORVELLE_PASSWORD_LOCK_INSIDE "$0" "$@"
+
 group=$1
 work=$(mktemp -d)
 # Each run says itself how long the verifier takes.

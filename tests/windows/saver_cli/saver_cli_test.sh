@@ -15,13 +15,11 @@
 set -uo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd -P)"
 
-# Everything below runs inside one private X server.
-if [ -z "${ORVELLE_SAVER_CLI_INSIDE:-}" ]; then
-    exec env ORVELLE_SAVER_CLI_INSIDE=1 "$here/../../../scripts/xvfb-run-here" "$0" "$@"
-fi
-
 # shellcheck source=../saver_window/saver_test_lib.sh
 . "$here/../saver_window/saver_test_lib.sh"
+# Everything below runs inside one private X server.
+x_server_rerun_on_xvfb ORVELLE_SAVER_CLI_INSIDE "$0" "$@"
+
 saver=$1
 mpr=$2
 launch=$3

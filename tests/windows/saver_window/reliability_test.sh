@@ -25,7 +25,8 @@ XVFB_WIDTH=800 XVFB_HEIGHT=600 "$root/scripts/xvfb-run-here" bash -c "
     pid=\$(for p in \$(pgrep -x '$(basename "$driver" | cut -c1-15)'); do
         grep -qxzF \"DISPLAY=\$DISPLAY\" /proc/\$p/environ 2>/dev/null && echo \$p; done | head -1)
     ticks=\$(getconf CLK_TCK)
-    cpu() { awk '{ print \$14 + \$15 }' /proc/\$pid/stat; }
+    . '$root/scripts/lib/measure.sh'
+    cpu() { cpu_ticks \$pid; }
     rss() { awk '/^VmRSS/ { print \$2 }' /proc/\$pid/status; }
     counts() { echo \"threads \$(ls /proc/\$pid/task | wc -l) files \$(ls /proc/\$pid/fd | wc -l) handles/GDI/USER \$('$wine_run' '$send' counts '$(basename "$driver")' | tr -d '\r')\"; }
     first_counts=\$(counts)

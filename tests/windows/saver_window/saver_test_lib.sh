@@ -7,16 +7,11 @@
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/../../.." && pwd -P)"
 wine_run="$root/scripts/wine-run"
-failures=0
-
-fail() {
-    echo "FAIL: $*"
-    failures=$((failures + 1))
-}
-
-pass() {
-    echo "ok: $*"
-}
+# failures, fail and pass; x_server_rerun_on_xvfb.
+# shellcheck source=../../test_lib.sh
+. "$root/tests/test_lib.sh"
+# shellcheck source=../../../scripts/lib/x-server.sh
+. "$root/scripts/lib/x-server.sh"
 
 # Makes the programs named run inside a virtual desktop of the given size.
 use_virtual_desktop() { # size exe...
