@@ -12,6 +12,7 @@
 
 #include "host_rules/number_reading.h"
 #include "host_rules/pointer_travel.h"
+#include "posix/host_process.h"
 #include "show/pixel_format.h"
 #include "show/screen_geometry.h"
 #include "show/show_host.h"
@@ -50,57 +51,8 @@ struct Options {
 
 enum class OptionsResult { run, help, version, error };
 
-volatile sig_atomic_t endSignal = 0; // SIGTERM or SIGINT once one has come
-sigset_t waitMask;                   // the signal mask while waiting: the ending signals let through
-
 static_assert(screenGeometry.width == 640 && screenGeometry.height == 480);
 static_assert(mouseThreshold == 4, "the usage text says how far the mouse may move");
-
-void OnEndSignal(int signal)
-{
-    endSignal = signal;
-}
-
-// The ending signals are blocked everywhere but in the wait, so that none is lost between the check and
-// the sleep.
-void CatchEndSignals()
-{
-    sigset_t ends;
-    sigemptyset(&ends);
-    sigaddset(&ends, SIGTERM);
-    sigaddset(&ends, SIGINT);
-    sigprocmask(SIG_BLOCK, &ends, &waitMask);
-    sigdelset(&waitMask, SIGTERM);
-    sigdelset(&waitMask, SIGINT);
-    struct sigaction action = {};
-    action.sa_handler = OnEndSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
-}
-
-// Ends the process by the signal's default action, so that whoever sent it sees the end it asked for.
-[[noreturn]] void EndBySignal(int signal)
-{
-    struct sigaction action = {};
-    action.sa_handler = SIG_DFL;
-    sigemptyset(&action.sa_mask);
-    sigaction(signal, &action, nullptr);
-    sigset_t only;
-    sigemptyset(&only);
-    sigaddset(&only, signal);
-    sigprocmask(SIG_UNBLOCK, &only, nullptr);
-    raise(signal);
-    std::_Exit(128 + signal); // not reached: the signal has ended the process
-}
-
-// The host's tick: milliseconds of the monotonic clock, wrapping modulo 2^32 like the Windows tick count.
-uint32_t MonotonicTick()
-{
-    timespec now;
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<uint32_t>(uint64_t(now.tv_sec) * 1000u + uint64_t(now.tv_nsec) / 1000000u);
-}
 
 OptionsResult ReadOptions(int argc, char** argv, Options& options, char* message, int messageSize)
 {
@@ -135,16 +87,6 @@ OptionsResult ReadOptions(int argc, char** argv, Options& options, char* message
         }
     }
     return OptionsResult::run;
-}
-
-// Writes an answer to stdout; one that cannot be written is a failure.
-int Answer(const char* text)
-{
-    if (std::fputs(text, stdout) < 0 || std::fflush(stdout) != 0) {
-        std::fprintf(stderr, "orvelle-wayland: cannot write to standard output: %s\n", std::strerror(errno));
-        return 1;
-    }
-    return 0;
 }
 
 // Why the connection failed, in one line.
@@ -240,8 +182,8 @@ int main(int argc, char** argv)
     Options options;
     char message[256];
     switch (ReadOptions(argc, argv, options, message, sizeof message)) {
-    case OptionsResult::help: return Answer(usage);
-    case OptionsResult::version: return Answer("orvelle-wayland " ORVELLE_WAYLAND_VERSION "\n");
+    case OptionsResult::help: return Answer("orvelle-wayland", usage);
+    case OptionsResult::version: return Answer("orvelle-wayland", "orvelle-wayland " ORVELLE_WAYLAND_VERSION "\n");
     case OptionsResult::error: std::fprintf(stderr, "orvelle-wayland: %s\n", message); return 2;
     case OptionsResult::run: break;
     }

@@ -12,82 +12,19 @@
 
 #include "host_rules/frame_schedule.h"
 #include "host_rules/show_ending.h"
+#include "posix/host_process.h"
 #include "x11/refresh_rate.h"
 #include "x11/x11_host.h"
 
 namespace {
 
-volatile sig_atomic_t endSignal = 0;  // SIGTERM or SIGINT once one has come
-sigset_t waitMask;                    // the signal mask while waiting: the ending signals let through
 bool ending = false;                  // user activity or the window manager's close
 PointerOrigin pointerOrigin = {0, 0}; // where pointer travel is measured from, in full screen
-
-void OnEndSignal(int signal)
-{
-    endSignal = signal;
-}
-
-// The ending signals are blocked everywhere but in the wait, so that none is lost between the check and
-// the sleep, and no X call is interrupted.
-void CatchEndSignals()
-{
-    sigset_t ends;
-    sigemptyset(&ends);
-    sigaddset(&ends, SIGTERM);
-    sigaddset(&ends, SIGINT);
-    sigprocmask(SIG_BLOCK, &ends, &waitMask);
-    sigdelset(&waitMask, SIGTERM);
-    sigdelset(&waitMask, SIGINT);
-    struct sigaction action = {};
-    action.sa_handler = OnEndSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
-}
-
-uint64_t MonotonicNs()
-{
-    timespec now;
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return uint64_t(now.tv_sec) * 1000000000u + uint64_t(now.tv_nsec);
-}
 
 // The frame schedule's clock: microseconds of the monotonic clock, wrapping modulo 2^32.
 uint32_t MonotonicMicroseconds()
 {
     return static_cast<uint32_t>(MonotonicNs() / 1000u);
-}
-
-// Ends the process by the signal's default action, as a program that does not catch it ends, so that whoever
-// sent it (XScreenSaver, a shell) sees the end it asked for: the exit status of a death by that signal.
-[[noreturn]] void EndBySignal(int signal)
-{
-    struct sigaction action = {};
-    action.sa_handler = SIG_DFL;
-    sigemptyset(&action.sa_mask);
-    sigaction(signal, &action, nullptr);
-    sigset_t only;
-    sigemptyset(&only);
-    sigaddset(&only, signal);
-    sigprocmask(SIG_UNBLOCK, &only, nullptr);
-    raise(signal);
-    std::_Exit(128 + signal); // not reached: the signal has ended the process
-}
-
-// Writes an answer to stdout; one that cannot be written (a full disk, a closed pipe) is a failure.
-int Answer(const char* text)
-{
-    if (std::fputs(text, stdout) < 0 || std::fflush(stdout) != 0) {
-        std::fprintf(stderr, "orvelle: cannot write to standard output: %s\n", std::strerror(errno));
-        return 1;
-    }
-    return 0;
-}
-
-// The host's tick: milliseconds of the monotonic clock, wrapping modulo 2^32 like the Windows tick count.
-uint32_t MonotonicTick()
-{
-    return static_cast<uint32_t>(MonotonicNs() / 1000000u);
 }
 
 // The user activity an X event reports, as the show's event; false for an event that reports none. Buttons
@@ -242,11 +179,11 @@ int main(int argc, char** argv)
     HostOptions options;
     char message[256];
     switch (ReadHostOptions(argc, argv, options, message, sizeof message)) {
-    case OptionsResult::help: return Answer(hostUsage);
+    case OptionsResult::help: return Answer("orvelle", hostUsage);
     case OptionsResult::version: {
         char version[64];
         std::snprintf(version, sizeof version, "orvelle %s\n", hostVersion);
-        return Answer(version);
+        return Answer("orvelle", version);
     }
     case OptionsResult::error: std::fprintf(stderr, "orvelle: %s\n", message); return 2;
     case OptionsResult::run: break;
