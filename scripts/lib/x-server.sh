@@ -12,6 +12,7 @@
 x_server_scripts="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd -P)"
 x_server_pid=
 x_server_tmp=
+x_server_exclusive=
 
 # Starts an X server in the background, COMMAND with -displayfd 3 added and its output in LOG, and waits up
 # to SECONDS for it to write its display number to FOLDER/display, which it does once it accepts
@@ -61,9 +62,9 @@ x_server_cleanup() {
 }
 
 # Makes the folder x_server_tmp for the server's files, has the server stopped and the folder removed
-# however the script ends, takes the Wine lock on descriptor 9 unless the caller holds it already, and stops
-# the wineserver.
-x_server_prepare() {
+# however the script ends, takes the Wine lock on descriptor 9 unless the caller holds it already (or passes
+# "shared": see xvfb-run-here --shared), and stops the wineserver.
+x_server_prepare() { # [shared]
     local lock
     # shellcheck source=../wine-env disable=SC2031  # each subshell reads the settings for itself
     lock="$(. "$x_server_scripts/wine-env" && echo "$ORVELLE_WINE_LOCK")"
@@ -72,16 +73,18 @@ x_server_prepare() {
     trap x_server_cleanup EXIT
     trap 'exit 130' INT
     trap 'exit 143' TERM
-    if [[ -z ${ORVELLE_WINE_LOCKED:-} ]]; then
+    if [[ -z ${ORVELLE_WINE_LOCKED:-} && ${1:-} != shared ]]; then
         exec 9>"$lock"
         flock -x 9
+        x_server_exclusive=1
     fi
     x_server_stop_wineserver
 }
 
-# Runs the command on the server, without the lock's descriptor, and exits with its exit code.
+# Runs the command on the server, without the lock's descriptor, and exits with its exit code. What it runs
+# takes no Wine lock again where this script holds the exclusive one.
 x_server_run() { # command [args...]
-    export ORVELLE_WINE_LOCKED=1
+    [[ -z ${x_server_exclusive:-} ]] || export ORVELLE_WINE_LOCKED=1
     local status=0
     "$@" 9>&- || status=$?
     exit "$status"
