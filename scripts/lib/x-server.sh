@@ -62,9 +62,9 @@ x_server_cleanup() {
 }
 
 # Makes the folder x_server_tmp for the server's files, has the server stopped and the folder removed
-# however the script ends, takes the Wine lock on descriptor 9 unless the caller holds it already (or passes
-# "shared": see xvfb-run-here --shared), and stops the wineserver.
-x_server_prepare() { # [shared]
+# however the script ends, takes the Wine lock on descriptor 9 as the argument says (exclusive, unless the caller
+# holds it already; or shared, that is none: see xvfb-run-here --shared), and stops the wineserver.
+x_server_prepare() { # exclusive|shared
     local lock
     # shellcheck source=../wine-env disable=SC2031  # each subshell reads the settings for itself
     lock="$(. "$x_server_scripts/wine-env" && echo "$ORVELLE_WINE_LOCK")"
@@ -73,7 +73,7 @@ x_server_prepare() { # [shared]
     trap x_server_cleanup EXIT
     trap 'exit 130' INT
     trap 'exit 143' TERM
-    if [[ -z ${ORVELLE_WINE_LOCKED:-} && ${1:-} != shared ]]; then
+    if [[ -z ${ORVELLE_WINE_LOCKED:-} && $1 == exclusive ]]; then
         exec 9>"$lock"
         flock -x 9
         x_server_exclusive=1
