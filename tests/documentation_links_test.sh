@@ -63,5 +63,6 @@ done
 case_name=
 
 report=$(broken_references "$1")
-[[ -z $report ]] && pass "README.md and docs/: every link, image, anchor and command resolves" || fail "$report"
+[[ -z $report ]] && pass "README.md and docs/: every link, image, anchor and command resolves"
+while read -r line; do [[ -z $line ]] || fail "$line"; done <<<"$report"
 exit $((failures > 0))
