@@ -16,6 +16,7 @@ TEST(FrameSchedule, OneFramePerPeriodWithoutCatchingUp)
     const Case cases[] = {
         {"the first frame, due at once", 60, 1000, 1000, true, 16667, 17667},
         {"not yet", 60, 17667, 17666, false, 16667, 17667},
+        {"not yet, due exactly one period ahead", 60, 17667, 1000, false, 16667, 17667},
         {"a rate the display does not say: 60 Hz", 0, 0, 0, true, 16667, 16667},
         {"rounded up: never faster than the display", 75, 0, 0, true, 13334, 13334},
         {"1 Hz", 1, 0, 0, true, 1000000, 1000000},

@@ -1,6 +1,8 @@
 // The strict command-line numbers of the X11 saver and the render tool, at their boundaries.
 #include <gtest/gtest.h>
 
+#include <string_view>
+
 #include "host_rules/number_reading.h"
 
 namespace {
@@ -10,7 +12,7 @@ TEST(NumberReading, TakesTheWholeTextUpTo32BitsAndWindowIdsAboveZero)
     enum Reader { decimal, hex, windowId };
     struct Case {
         Reader reader;
-        const char* text;
+        std::string_view text; // a view, so that a row can end inside a longer string
         bool taken;
         uint32_t value;
     };
@@ -22,7 +24,9 @@ TEST(NumberReading, TakesTheWholeTextUpTo32BitsAndWindowIdsAboveZero)
         {decimal, "4294967296", false, 0},
         {decimal, "99999999999999999999999", false, 0}, // far past 64 bits too
         {decimal, "", false, 0},
-        {decimal, "12a", false, 0}, // hex digits are no decimal digits
+        {decimal, "9", true, 9},    // the largest digit
+        {decimal, "12a", false, 0}, // hex digits are no decimal digits: the one equal to the base
+        {decimal, "12f", false, 0}, // and one above it
         {decimal, "-1", false, 0},
         {decimal, " 1", false, 0},
         {hex, "fF", true, 0xFF},
@@ -38,6 +42,9 @@ TEST(NumberReading, TakesTheWholeTextUpTo32BitsAndWindowIdsAboveZero)
         {windowId, "0", false, 0}, // no window
         {windowId, "0x0", false, 0},
         {windowId, "0x", false, 0},
+        {windowId, {"0x12", 2}, false, 0}, // a bare 0x, digits only beyond the text
+        {windowId, {"0x12", 1}, false, 0}, // a 0, the x only beyond the text
+        {windowId, "", false, 0},
         {windowId, "0x100000000", false, 0},
         {windowId, "4294967296", false, 0},
         {windowId, "1a", false, 0}, // hex digits in a decimal
