@@ -1,6 +1,6 @@
 // A pointer for the Wayland tests: a wlroots virtual pointer on the compositor's seat that makes the moves and
 // clicks named on the command line, one at a time, each sent and answered before the next:
-//   virtual_pointer to:X,Y,WIDTH,HEIGHT by:DX,DY click ...
+//   virtual_pointer to:X,Y,WIDTH,HEIGHT by:DX,DY click wheel ...
 #include <cstdio>
 #include <cstring>
 #include <unistd.h>
@@ -34,6 +34,9 @@ bool Step(zwlr_virtual_pointer_v1* pointer, const char* step)
         zwlr_virtual_pointer_v1_button(pointer, 0, leftButton, WL_POINTER_BUTTON_STATE_PRESSED);
         zwlr_virtual_pointer_v1_frame(pointer);
         zwlr_virtual_pointer_v1_button(pointer, 0, leftButton, WL_POINTER_BUTTON_STATE_RELEASED);
+    } else if (std::strcmp(step, "wheel") == 0) { // one notch down, as a mouse wheel sends it
+        zwlr_virtual_pointer_v1_axis_source(pointer, WL_POINTER_AXIS_SOURCE_WHEEL);
+        zwlr_virtual_pointer_v1_axis_discrete(pointer, 0, WL_POINTER_AXIS_VERTICAL_SCROLL, wl_fixed_from_int(10), 1);
     } else
         return false;
     zwlr_virtual_pointer_v1_frame(pointer);

@@ -32,6 +32,7 @@ cases=(
     "key                | -                                           | -           | exact:HEADLESS-1 key | 0"
     "key_held_before    | -                                           | -           | holdkey start exact:HEADLESS-1 released alive key | 0"
     "click              | -                                           | -           | exact:HEADLESS-1 click | 0"
+    "wheel              | -                                           | -           | exact:HEADLESS-1 wheel | 0"
     "compositor_gone    | -                                           | -           | exact:HEADLESS-1 killsway | 1"
 )
 
@@ -138,6 +139,7 @@ step() {
         ;;
     move) "$pointer" by:20,0 || fail "virtual_pointer move" ;;
     click) "$pointer" click || fail "virtual_pointer click" ;;
+    wheel) "$pointer" wheel || fail "virtual_pointer wheel" ;;
     key) wtype -s 300 x || fail "wtype" ;;
     holdkey)
         # x pressed before the saver starts and released after it has taken the keyboard.

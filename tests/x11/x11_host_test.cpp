@@ -425,6 +425,20 @@ TEST(X11Host, OwnWindowAndFullScreen)
     ExpectCleanEnd(orvelle, "after a movement of 5 pixels");
 }
 
+// Full screen, a key, any button and the wheel (buttons 4 to 7) end the show, pressed as a person would
+// (xdotool, through the server's XTest).
+TEST(X11Host, FullScreenEndsOnKeyButtonAndWheel)
+{
+    if (std::system("command -v xdotool >/dev/null") != 0)
+        GTEST_SKIP() << "xdotool is not installed";
+    for (const char* press : {"key x", "click 1", "click 3", "click 4", "click 7"}) {
+        Program orvelle(FixedClock({"--full-screen"}));
+        ASSERT_NE(FindOrvelleWindow(), 0u) << "no window named Orvelle appeared";
+        EXPECT_EQ(std::system(("xdotool " + std::string(press)).c_str()), 0) << press;
+        ExpectCleanEnd(orvelle, press);
+    }
+}
+
 // Over two monitors in several layouts, the desktop red: full screen and on the root the exact frame centred
 // on RandR's primary monitor and every other pixel black; a pointer movement on the other monitor ends the
 // full-screen show.
@@ -498,7 +512,7 @@ TEST(X11Host, FailuresSayOneLine)
         {{"-root"}, "window", 1, "XSCREENSAVER_WINDOW is not a window id"},
         {{"-display", ":9999"}, nullptr, 1, "cannot open display ':9999'"},
         {{"--help"}, nullptr, 0, "-window-id"},
-        {{"-version"}, nullptr, 0, "orvelle 1.1"},
+        {{"-version"}, nullptr, 0, "orvelle " ORVELLE_VERSION},
     };
     // An answer that cannot be written is a failure, not silence.
     for (const char* option : {"--help", "--version"}) {

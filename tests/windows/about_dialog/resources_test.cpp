@@ -95,13 +95,14 @@ std::wstring Widen(const char* ascii)
 }
 
 const std::wstring makerAddress = Widen(MAKER_ADDRESS);
+const std::wstring productLine = L"Kestrune\nOrvelle ver" + Widen(ORVELLE_VERSION_TEXT); // the build's version
 
 const ControlRow controls[] = {
     {buttonClass, 1, L"OK", 0, 0x50010001, 0, 129, 124, 46, 14},
     {staticClass, -1, nullptr, 103, 0x5000080E, 0x00000001, 7, 6, 111, 84},
     {staticClass, -1, nullptr, 102, 0x50000003, 0, 7, 122, 20, 20},
     {buttonClass, 1003, L"\x63A5\x7D9A", 0, 0x50010000, 0, 252, 76, 33, 14}, // "接続"
-    {staticClass, -1, L"Kestrune\nOrvelle ver1.1", 0, 0x50020001, 0, 123, 29, 155, 24},
+    {staticClass, -1, productLine.c_str(), 0, 0x50020001, 0, 123, 29, 155, 24},
     {staticClass, -1, makerAddress.c_str(), 0, 0x50020201, 0x00020000, 123, 75, 125, 13},
     {staticClass, -1, L"Copyright (C) 2026 Kestrune. All rights reserved.", 0, 0x50020001, 0, 7, 103, 278, 13},
 };
