@@ -43,11 +43,7 @@ eventually_seconds=30
 for tool in sway swaymsg grim wtype swayidle convert identify; do
     command -v "$tool" >/dev/null || skip "$tool is not installed"
 done
-as_user=()
-if [[ $EUID -eq 0 ]]; then
-    id nobody >/dev/null 2>&1 || skip "no user nobody to run sway as"
-    as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
-fi
+[[ $EUID -ne 0 ]] || id nobody >/dev/null 2>&1 || skip "no user nobody to run sway as"
 
 work=$(mktemp -d)
 chmod 755 "$work"
@@ -71,19 +67,15 @@ stopped() { ! running; }
 "$render" --format 32 --tick-ms 16 --frames 30 --raw --out "$work/frames" >/dev/null || skip "orvelle-render failed"
 convert -size 640x480 -depth 8 "bgra:$work/frames/frame-00030.raw" -alpha off "rgb:$work/expected.rgb"
 
-# A sway of its own in a fresh folder owned by the user it runs as, mode 700.
+# A sway of its own, as the measuring script starts one.
+# shellcheck source=../../scripts/lib/headless-sway.sh
+. "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/headless-sway.sh"
 start_sway() {
     local setup=$1 dir
-    dir=$(mktemp -d "$work/sway.XXXXXX")
-    printf 'output HEADLESS-1 mode 1024x768 position 0 0\noutput HEADLESS-2 mode 800x600 position 1024 0\n' \
-        >"$dir/config"
-    printf 'output HEADLESS-3 mode 640x480 position 1824 0\n' >>"$dir/config"
-    [[ $EUID -eq 0 ]] && chown -R nobody "$dir"
-    chmod 700 "$dir"
-    "${as_user[@]}" env -i PATH="$PATH" HOME="$dir" XDG_RUNTIME_DIR="$dir" WLR_BACKENDS=headless \
-        WLR_RENDERER=pixman WLR_HEADLESS_OUTPUTS=2 WLR_LIBINPUT_NO_DEVICES=1 sway -c "$dir/config" \
-        >"$dir/sway.log" 2>&1 &
-    sway_pid=$!
+    headless_sway_start "$work" 2 "output HEADLESS-1 mode 1024x768 position 0 0
+output HEADLESS-2 mode 800x600 position 1024 0
+output HEADLESS-3 mode 640x480 position 1824 0"
+    dir=$sway_dir
     export XDG_RUNTIME_DIR=$dir WAYLAND_DISPLAY=wayland-1
     if ! eventually swaymsg_quiet -t get_version; then
         skip "sway does not start here: $(tail -n 1 "$dir/sway.log")"
