@@ -2,7 +2,8 @@
 """The web page in headless Chromium at device pixel ratios 1 and 2, served by a local HTTP server: frames at
 fixed ticks are the native render tool's (every frame's digest, and the canvas read back); the screenshot
 holds the native frame 1:1 and centred in device pixels, or the whole picture scaled down in a narrower
-window; full screen is entered and left as every host ends its show; a hidden page draws nothing.
+window; full screen is entered and left as every host ends its show, and a refusal is said on the page; a
+hidden page draws nothing.
     web_page_test.py PAGE_FOLDER RENDER_TOOL        (exit 77, saying why, where something is missing)"""
 import importlib.util
 import os
@@ -130,6 +131,11 @@ def check_hidden(page):
     hidden_at, shown_at = page.js("orvelle.hiddenAt"), page.js("orvelle.shownAt")
     check(len(hidden_at) == 1 and hidden_at == shown_at, f"drawn while hidden: from {hidden_at} to {shown_at}")
     check(page.wait(f"orvelle.framesDrawn > {sum(shown_at)} + 5"), "no frames after shown again")
+    page.driver.execute_script("document.documentElement.requestFullscreen = () => Promise.reject(new Error('no'))")
+    page.act(("key",))
+    drawn = page.js("orvelle.framesDrawn")
+    check(page.js("document.getElementById('note').textContent").startswith("Full screen was refused") and not
+          page.js("orvelle.saver") and page.wait(f"orvelle.framesDrawn > {drawn} + 5"), "a refusal is not said, or stops the show")
 
 
 def main():

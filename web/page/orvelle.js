@@ -105,13 +105,19 @@
     let wakeLock = null;
     let pointerKnown = false;
 
+    let entering = false;
+
     function enterSaver() {
-        if (page.saver || !document.documentElement.requestFullscreen) {
-            if (!page.saver)
-                say('This browser offers no full screen: the show plays on in the page.');
+        if (page.saver || entering)
+            return;
+        if (!document.documentElement.requestFullscreen) {
+            say('This browser offers no full screen: the show plays on in the page.');
             return;
         }
-        document.documentElement.requestFullscreen({navigationUI: 'hide'}).then(() => {
+        entering = true;
+        document.documentElement.requestFullscreen({navigationUI: 'hide'}).finally(() => {
+            entering = false;
+        }).then(() => {
             page.saver = true;
             pointerKnown = false;
             document.documentElement.classList.add('saver');
@@ -120,7 +126,10 @@
                 return;
             }
             navigator.wakeLock.request('screen').then((lock) => {
-                wakeLock = lock;
+                if (page.saver)
+                    wakeLock = lock;
+                else
+                    lock.release().catch(() => {}); // the saver ended while the lock was asked for
             }, () => say('The screen wake lock was refused: the display may turn off.'));
         }, () => say('Full screen was refused: the show plays on in the page.'));
     }
@@ -185,6 +194,13 @@
                 saverEnded();
         });
         window.addEventListener('resize', place);
+        // A window moved to a screen of another pixel ratio need not be resized: the ratio is watched too.
+        const watchRatio = () => matchMedia(`(resolution: ${window.devicePixelRatio}dppx)`)
+            .addEventListener('change', () => {
+                place();
+                watchRatio();
+            }, {once: true});
+        watchRatio();
     }
 
     place();
