@@ -35,7 +35,7 @@ class Page:
         self.profile = tempfile.TemporaryDirectory()
         for argument in ("--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
                          "--disable-background-networking", "--disable-component-update", "--disable-sync",
-                         "--force-color-profile=srgb", f"--force-device-scale-factor={ratio}",
+                         "--disable-dev-shm-usage", "--force-color-profile=srgb", f"--force-device-scale-factor={ratio}",
                          f"--user-data-dir={self.profile.name}", "--window-size=1024,768"):
             options.add_argument(argument)
         self.driver = webdriver.Chrome(options=options)
