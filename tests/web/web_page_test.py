@@ -3,7 +3,7 @@
 fixed ticks are the native render tool's (every frame's digest, and the canvas read back); the screenshot
 holds the native frame 1:1 and centred in device pixels, or the whole picture scaled down in a narrower
 window; full screen is entered and left as every host ends its show, and a refusal is said on the page; a
-hidden page draws nothing.
+hidden page draws nothing; the page's files weigh under 100 KB.
     web_page_test.py PAGE_FOLDER RENDER_TOOL        (exit 77, saying why, where something is missing)"""
 import importlib.util
 import os
@@ -148,6 +148,8 @@ def main():
         print("web_page_test: skipped: missing", ", ".join(missing), "(scripts/setup installs the programs)")
         return 77
     from selenium import webdriver
+    weight = sum(os.path.getsize(os.path.join(folder, name)) for name in os.listdir(folder))
+    check(weight < 100_000, f"the page's files weigh {weight} bytes, not under 100 KB")
     with socket.socket() as probe:
         probe.bind(("127.0.0.1", 0))
         port = probe.getsockname()[1]
