@@ -204,6 +204,10 @@
     }
 
     place();
+    if (typeof WebAssembly !== 'object') {
+        say('This browser runs no WebAssembly, which the show needs.');
+        return;
+    }
     WebAssembly.instantiateStreaming(fetch('orvelle.wasm'), {})
         .catch(() => fetch('orvelle.wasm').then((response) => response.arrayBuffer())
             .then((bytes) => WebAssembly.instantiate(bytes, {})))
