@@ -21,7 +21,7 @@
         note.textContent = text;
     }
 
-    // A whole number 0 to most of the URL parameter name, or null when it is absent; a bad value is said
+    // The URL parameter name, a whole number least to most, or null when it is absent; a bad value is said
     // on the page and counts as absent.
     function parameter(name, least, most) {
         const text = new URLSearchParams(location.search).get(name);
