@@ -108,11 +108,17 @@ inline constexpr std::array<NamedPixelFormat, 5> namedPixelFormats{{
     {"32", &xrgb8888Format},
 }};
 
-// The format of that name, or null.
+// A web canvas's pixels: the bytes red, green, blue, alpha in memory, so a little-endian 32-bit value holds
+// red in its lowest byte; the alpha byte is a fill of 255, as a canvas shows a pixel opaque only then.
+inline constexpr PixelFormat canvasRgbaFormat = MakePixelFormat(4, 0x0000FF, 0x00FF00, 0xFF0000, 0xFF000000);
+// Not among the five: no display reports it, but the render tool draws it for the web page's checks.
+inline constexpr NamedPixelFormat canvasPixelFormat{"rgba", &canvasRgbaFormat};
+
+// The format of that name (one of the five, or the canvas's), or null.
 constexpr const PixelFormat* FindPixelFormat(std::string_view name)
 {
     for (const NamedPixelFormat& named : namedPixelFormats)
         if (named.name == name)
             return named.format;
-    return nullptr;
+    return name == canvasPixelFormat.name ? canvasPixelFormat.format : nullptr;
 }

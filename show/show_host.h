@@ -2,8 +2,8 @@
 // memory), the pixel format, the timer and the loop, and keeps the tick it started the show at; the show owns
 // its one scene, surface and clock, and draws. A host reads none of the show's records: what it needs from the
 // show comes through these calls. The hosts are the DirectDraw saver (display/), the X11 saver (x11/), the
-// render tool (tools/render), the resource generator (tools/resources), the frame benchmark and the tests; a
-// new host is a new caller of these calls, not a new copy of the frame's steps.
+// web page (web/), the render tool (tools/render), the resource generator (tools/resources), the frame
+// benchmark and the tests; a new host is a new caller of these calls, not a new copy of the frame's steps.
 //
 // A frame is screenGeometry.width x screenGeometry.height pixels (show/screen_geometry.h) in the format the
 // show was started in, fill bits included; its rows lie pitch bytes apart. The calls, in the order a host

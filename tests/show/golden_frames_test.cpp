@@ -36,24 +36,33 @@ TEST(GoldenFrames, DigestsInEveryFormat)
     }
 }
 
-// A format's fill bits (a 32-bit X visual's alpha) are set in every pixel and in the clear value, and change
-// nothing else.
-TEST(GoldenFrames, FillBitsAreSetInEveryPixelAndChangeNothingElse)
+// A format's fill bits (a 32-bit X visual's alpha, a canvas's) are set in every pixel and in the clear value,
+// and its masks only move the channels: each pixel is the 32-bit frame's, channels moved, fill bits added.
+TEST(GoldenFrames, FillBitsAndChannelOrderChangeNothingElse)
 {
-    const PixelFormat filled = MakePixelFormat(4, 0xFF0000, 0x00FF00, 0x0000FF, 0xFF000000);
+    struct Case {
+        PixelFormat format;
+        uint32_t (*fromXrgb)(uint32_t);
+    };
+    const Case cases[] = {
+        {MakePixelFormat(4, 0xFF0000, 0x00FF00, 0x0000FF, 0xFF000000), [](uint32_t p) { return p | 0xFF000000u; }},
+        {canvasRgbaFormat, [](uint32_t p) { return (p >> 16 & 0xFF) | (p & 0xFF00) | (p & 0xFF) << 16 | 0xFF000000u; }},
+    };
     const std::vector<uint32_t> run = {16, 32, 48, 100, 116, 1000, 1016};
     RestartShow();
     ShowFrame plain(xrgb8888Format);
     plain.play(run);
-    RestartShow();
-    ShowFrame withFill(filled);
-    withFill.play(run);
-    EXPECT_EQ(ShowClearValue(), 0xFF000000u);
-    std::size_t differing = 0;
-    for (uint32_t y = 0; y < plain.height; ++y)
-        for (uint32_t x = 0; x < plain.width; ++x)
-            differing += withFill.at(x, y) != (plain.at(x, y) | 0xFF000000u);
-    EXPECT_EQ(differing, 0u);
+    for (const Case& c : cases) {
+        RestartShow();
+        ShowFrame other(c.format);
+        other.play(run);
+        EXPECT_EQ(ShowClearValue(), c.format.fillBits);
+        std::size_t differing = 0;
+        for (uint32_t y = 0; y < plain.height; ++y)
+            for (uint32_t x = 0; x < plain.width; ++x)
+                differing += other.at(x, y) != c.fromXrgb(plain.at(x, y));
+        EXPECT_EQ(differing, 0u) << std::hex << c.format.redMask;
+    }
 }
 
 } // namespace

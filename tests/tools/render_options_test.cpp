@@ -23,6 +23,8 @@ TEST(RenderOptions, FrameTimes)
     ASSERT_EQ(Parse({"--ms", "0,100,4294967295,50", "--out", "x", "--format", "565"}, list, message), ParseResult::run);
     EXPECT_EQ(list.elapsedMs, (std::vector<uint32_t>{0, 100, 4294967295u, 50}));
     EXPECT_EQ(list.format, &rgb565Format);
+    ASSERT_EQ(Parse({"--format", "rgba", "--digest"}, list, message), ParseResult::run);
+    EXPECT_EQ(list.format, &canvasRgbaFormat);
 
     RenderOptions wrapping;
     ASSERT_EQ(Parse({"--tick-ms", "4294967295", "--frames", "2", "--digest"}, wrapping, message), ParseResult::run);
