@@ -1,12 +1,11 @@
 // The saver window procedure: display set-up and release, the frame pump, the preview and the error texts.
 #include "display/saver_window_proc.h"
 
-#include <mmsystem.h>
-
 #include "display/screen_monitors.h"
 #include "host_rules/picture_placement.h"
 #include "show/screen_geometry.h"
 #include "show/show_host.h"
+#include "win32/japanese_text.h"
 
 WindowsHost windowsHost;
 
@@ -28,10 +27,11 @@ void PictureRects(const PicturePlacement& place, RECT& source, RECT& dest)
     dest = {place.x.dest, place.y.dest, place.x.dest + place.x.length, place.y.dest + place.y.length};
 }
 
-// The multimedia timer's clock in microseconds, wrapping modulo 2^32 like the milliseconds it counts.
+// The multimedia timer's clock in microseconds, wrapping modulo 2^32 like the milliseconds it counts. Only
+// called while the timer runs, so its functions are there.
 uint32_t TimerClockMicroseconds()
 {
-    return timeGetTime() * 1000u;
+    return windowsHost.timer.getTime() * 1000u;
 }
 
 // The client size and where the picture goes. The primary surface is the primary monitor, whose corner is
@@ -81,11 +81,14 @@ void StartShowOnDisplay(WindowsHost& host, HWND window)
     if (host.device.directDraw->GetMonitorFrequency(&refreshRate) != DD_OK)
         refreshRate = 0;
     StartFramePacing(host.pacing, refreshRate);
+    // Without winmm.dll no frame is ever requested, as when the timer cannot be set.
+    if (!LoadMultimediaTimer(host.timer))
+        return;
     // The finest period the system offers, so that a new request follows the end of a frame at once.
     TIMECAPS caps = {};
-    timeGetDevCaps(&caps, sizeof caps);
-    timeBeginPeriod(caps.wPeriodMin);
-    host.frameTimer = timeSetEvent(caps.wPeriodMin, caps.wPeriodMin, FrameTimerProc, 0, TIME_PERIODIC);
+    host.timer.getDevCaps(&caps, sizeof caps);
+    host.timer.beginPeriod(caps.wPeriodMin);
+    host.frameTimer = host.timer.setEvent(caps.wPeriodMin, caps.wPeriodMin, FrameTimerProc, 0, TIME_PERIODIC);
 }
 
 void OnDestroy(WindowsHost& host)
@@ -97,11 +100,11 @@ void OnDestroy(WindowsHost& host)
     }
     // The timer goes before the device, so that no request can find a device half gone.
     if (host.frameTimer != 0) {
-        timeKillEvent(host.frameTimer);
+        host.timer.killEvent(host.frameTimer);
         host.frameTimer = 0;
         TIMECAPS caps = {};
-        timeGetDevCaps(&caps, sizeof caps);
-        timeEndPeriod(caps.wPeriodMin);
+        host.timer.getDevCaps(&caps, sizeof caps);
+        host.timer.endPeriod(caps.wPeriodMin);
     }
     ReleaseDisplayDevice(host.device);
 }
@@ -124,7 +127,7 @@ void PaintErrorText(const WindowsHost& host, HWND window, HDC dc)
     const char* text = host.device.unsupportedDepth != 0 ? depthErrorText : directDrawErrorText;
     POINT centre = {(host.destRect.left + host.destRect.right) / 2, (host.destRect.top + host.destRect.bottom) / 2};
     ScreenToClient(window, &centre);
-    TextOutA(dc, centre.x - errorTextOffsetX, centre.y, text, errorTextLength);
+    TextOutJapanese(dc, centre.x - errorTextOffsetX, centre.y, text, errorTextLength);
 }
 
 void OnPaint(const WindowsHost& host, HWND window)
