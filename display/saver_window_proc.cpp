@@ -55,6 +55,20 @@ void PlacePictureInWindow(WindowsHost& host, HWND window)
     MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&host.destRect), 2);
 }
 
+// The primary surface's own size, where the device gives it, is the primary monitor's in the display's
+// pixels whatever scale the system applies to the monitors' rectangles: the picture is centred on it.
+void CentreOnPrimarySurface(WindowsHost& host)
+{
+    DDSURFACEDESC primary = {};
+    primary.dwSize = sizeof primary;
+    if (host.device.primarySurface->GetSurfaceDesc(&primary) != DD_OK ||
+        (primary.dwFlags & (DDSD_WIDTH | DDSD_HEIGHT)) != (DDSD_WIDTH | DDSD_HEIGHT) || primary.dwWidth == 0 ||
+        primary.dwHeight == 0)
+        return;
+    PictureRects(PlacePicture(static_cast<int32_t>(primary.dwWidth), static_cast<int32_t>(primary.dwHeight)),
+                 host.sourceRect, host.destRect);
+}
+
 void LoadPreviewPicture(WindowsHost& host, HWND window)
 {
     const HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE));
@@ -73,6 +87,7 @@ void StartShowOnDisplay(WindowsHost& host, HWND window)
     PixelFormat format;
     if (!SetupDisplayDevice(host.device, window, format))
         return;
+    CentreOnPrimarySurface(host);
     // The frame clock starts at the end of the set-up, then the show takes the display's format.
     host.showStartTick = GetTickCount();
     StartShow(format, host.showStartTick);

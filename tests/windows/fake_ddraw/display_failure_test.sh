@@ -54,7 +54,7 @@ start_with_fake() { # mode
 
 # The Release lines of a log, the last set-up call before them, and the frames' waits.
 releases() { grep ' Release ' "$1" 2>/dev/null; }
-last_call() { grep -v -e ' Release ' -e ' WaitForVerticalBlank' "$1" 2>/dev/null | tail -n 1; }
+last_call() { grep -v -e ' Release ' -e ' WaitForVerticalBlank' -e ' Blt ' "$1" 2>/dev/null | tail -n 1; }
 waits() { grep -c ' WaitForVerticalBlank' "$1" 2>/dev/null; }
 
 # The text each mode shows, and the set-up call that must be the last before it gives up (or, for a
@@ -72,6 +72,7 @@ fail-clipper            directdraw  device CreateClipper failed
 fail-sethwnd            directdraw  clipper SetHWnd failed
 fail-setclipper         directdraw  surface.primary SetClipper failed
 depth32                 none        surface.primary SetClipper ok
+depth32-surface800      none        surface.primary SetClipper ok
 "
 
 only=${ORVELLE_DISPLAY_FAILURE_MODES:-}
@@ -123,7 +124,7 @@ while read -r mode text last; do
     # the end of a run that had one.
     case $mode in
     unloadable | fail-create) at_setup='' at_end='' ;;
-    depth32) at_setup='' at_end="device Release refs=0;" ;;
+    depth32*) at_setup='' at_end="device Release refs=0;" ;;
     *) at_setup="device Release refs=0;" at_end=$at_setup ;;
     esac
     got=$(releases "$work/$mode.log" | tr '\n' ';')
@@ -136,6 +137,15 @@ while read -r mode text last; do
     got=$(releases "$work/$mode.log" | tr '\n' ';')
     [ "$got" = "$at_end" ] && pass "$mode: released in all: \"$at_end\"" || fail "$mode: released in all: \"$got\", not \"$at_end\""
 done <<<"$cases"
+
+# Where the picture goes on the primary surface: centred on the 1024x768 screen, or on the surface's own
+# size where its description gives one.
+while read -r mode dest; do
+    [ -f "$work/$mode.log" ] || continue
+    got=$(grep -m 1 'surface.primary Blt ' "$work/$mode.log" | sed 's/.*dest=//')
+    [ "$got" = "$dest" ] && pass "$mode: the picture goes to $dest" || fail "$mode: the picture goes to '$got', not $dest"
+done <<<"depth32 192,144,832,624
+depth32-surface800 80,60,720,540"
 
 # The two texts: every DirectDraw failure shows the very picture of a failed DirectDrawCreate, and the
 # depth text is a different one of the same size.

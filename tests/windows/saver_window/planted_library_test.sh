@@ -3,7 +3,8 @@
 # leave a marker when loaded lie in the saver's folder, Wine takes native libraries first for those names,
 # as Windows searches them, and the saver runs its show (the picture moves), and, as Windows 98 (32-bit
 # saver only), its password check through the stand-in verifier in the system directory and the password
-# change; no marker may appear. The changes to the prefix stay in a private copy of it.
+# change; no marker may appear. The desktop is set to 200 %, and the picture must still be one to one and
+# centred. The changes to the prefix stay in a private copy of it.
 #   planted_library_test.sh ORVELLE.scr PLANTED.dll PASSWORD.CPL   (run by CTest; starts its own X server)
 # Checks report as `condition && pass || fail` (or the reverse): pass and fail always succeed, so one runs.
 # shellcheck disable=SC2015
@@ -34,6 +35,9 @@ cp "$saver" "$work/planted-orvelle-98.scr"
 export ORVELLE_EXTRA_DLLOVERRIDES="ddraw,winmm,mpr=n,b" ORVELLE_PLANTED_MARKERS ORVELLE_TEST_LOG
 ORVELLE_PLANTED_MARKERS=$(windows_path "$work/markers")
 ORVELLE_TEST_LOG=$(windows_path "$work/password.log")
+# The desktop at 200 % (192 dots per inch): the saver, aware of the scale through its manifest, still shows
+# the picture one to one, centred.
+"$wine_run" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 192 /f >/dev/null 2>&1
 use_virtual_desktop 800x600 planted-orvelle.scr planted-orvelle-98.scr
 "$wine_run" reg add 'HKCU\Software\Wine\AppDefaults\planted-orvelle-98.scr' /v Version /t REG_SZ /d win98 /f >/dev/null 2>&1
 "$wine_run" reg add 'HKCU\Control Panel\Desktop' /v ScreenSaveUsePassword /t REG_DWORD /d 1 /f >/dev/null 2>&1
@@ -54,6 +58,13 @@ for exe in $routes; do
     changed=$(differing_pixels "$work/a.png" "$work/b.png")
     holds "$changed > 1000" && pass "$exe: the show runs ($changed pixels changed in a second)" ||
         fail "$exe: the show does not run ($changed pixels changed)"
+    # The sea spans the picture's whole width and ends at its bottom row: 640 wide from x 80, down to y 539.
+    box=$(convert "$work/b.png" -format %@ info:)
+    if [[ $box =~ ^640x([0-9]+)\+80\+([0-9]+)$ ]] && ((BASH_REMATCH[1] + BASH_REMATCH[2] == 540)); then
+        pass "$exe: at 200 %, the picture one to one and centred ($box)"
+    else
+        fail "$exe: at 200 %, what is not black spans $box, not 640 wide from +80 down to row 539"
+    fi
     xdotool key a
     rc=$(wait_exit "$exe" 10)
     [ "$rc" = 0 ] && pass "$exe: a key ends the run with 0" || { fail "$exe: after a key: $rc"; stop_all; }
