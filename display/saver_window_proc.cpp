@@ -27,11 +27,12 @@ void PictureRects(const PicturePlacement& place, RECT& source, RECT& dest)
     dest = {place.x.dest, place.y.dest, place.x.dest + place.x.length, place.y.dest + place.y.length};
 }
 
-// The multimedia timer's clock in microseconds, wrapping modulo 2^32 like the milliseconds it counts. Only
-// called while the timer runs, so its functions are there.
+// The multimedia timer's clock in microseconds, wrapping modulo 2^32 like the milliseconds it counts. Without
+// winmm.dll a frame can still be asked for (anyone may post WM_USER): the system's tick then stands in.
 uint32_t TimerClockMicroseconds()
 {
-    return windowsHost.timer.getTime() * 1000u;
+    const MultimediaTimer& timer = windowsHost.timer;
+    return (timer.getTime != nullptr ? timer.getTime() : GetTickCount()) * 1000u;
 }
 
 // The client size and where the picture goes. The primary surface is the primary monitor, whose corner is

@@ -5,7 +5,10 @@
 # saver only), its password check through the stand-in verifier in the system directory and the password
 # change; no marker may appear. The desktop is set to 200 %, and the picture must still be one to one and
 # centred. The changes to the prefix stay in a private copy of it.
-#   planted_library_test.sh ORVELLE.scr PLANTED.dll PASSWORD.CPL   (run by CTest; starts its own X server)
+# Then a winmm.dll without the timer's functions in the system directory: the show has no frames, but the
+# saver starts, stays up and ends with 0 on a key.
+#   planted_library_test.sh ORVELLE.scr PLANTED.dll PASSWORD.CPL EMPTY.dll
+#   (run by CTest; starts its own X server; EMPTY.dll is a library that exports nothing)
 # Checks report as `condition && pass || fail` (or the reverse): pass and fail always succeed, so one runs.
 # shellcheck disable=SC2015
 set -uo pipefail
@@ -17,6 +20,7 @@ XVFB_WIDTH=800 XVFB_HEIGHT=600 XVFB_DEPTH=24 x_server_rerun_on_xvfb ORVELLE_PLAN
 saver=$1
 planted=$2
 password_cpl=$3
+empty_library=$4
 work=$(mktemp -d)
 trap 'remove_private_prefix; rm -rf "$work"' EXIT
 windows_path() { echo "Z:${1//\//\\}"; }
@@ -75,6 +79,19 @@ if [[ $routes == *98* ]]; then
     "$wine_run" "$work/planted-orvelle-98.scr" /a 0 >/dev/null 2>&1
     pass "the password change ran"
 fi
+
+install_system_library "$empty_library" winmm.dll
+start no-timer "$work/planted-orvelle.scr" s
+if wait_window "Screen Saver" 20; then
+    sleep 2
+    alive no-timer && pass "without the timer's functions the show stays up" || fail "without the timer: ended by itself"
+    xdotool key a
+    rc=$(wait_exit no-timer 10)
+    [ "$rc" = 0 ] && pass "without the timer's functions a key ends the run with 0" || fail "without the timer: $rc"
+else
+    fail "without the timer's functions: no saver window"
+fi
+stop_all
 
 markers=$(ls "$work/markers")
 [ -z "$markers" ] && pass "no planted library was loaded" || fail "planted libraries were loaded: ${markers//$'\n'/ }"
