@@ -62,7 +62,8 @@ INT_PTR CALLBACK AboutDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM)
         SetWindowTextJapanese(dialog, caption, length);
         // An ANSI dialog gets the template's texts in the system's code page: outside Japan the button's
         // Japanese word would read as question marks.
-        SetWindowTextJapanese(GetDlgItem(dialog, connectButton), connectText, sizeof connectText - 1);
+        if (!AnsiReadsShiftJis())
+            SetWindowTextJapanese(GetDlgItem(dialog, connectButton), connectText, sizeof connectText - 1);
         return 1;
     }
     case WM_COMMAND:

@@ -10,11 +10,6 @@ constexpr UINT japaneseCodePage = 932;
 // Room for the longest text the saver shows, the caption of at most 1024 bytes, and its terminator.
 constexpr uint32_t maxUnits = 1025;
 
-bool SystemReadsShiftJis()
-{
-    return GetACP() == japaneseCodePage;
-}
-
 // The text as a NUL-terminated UTF-16 string in units; returns the number of units before the terminator.
 uint32_t ToWide(const char* text, int32_t length, WCHAR (&units)[maxUnits])
 {
@@ -27,9 +22,14 @@ uint32_t ToWide(const char* text, int32_t length, WCHAR (&units)[maxUnits])
 
 } // namespace
 
+bool AnsiReadsShiftJis()
+{
+    return GetACP() == japaneseCodePage;
+}
+
 void TextOutJapanese(HDC dc, int32_t x, int32_t y, const char* text, int32_t length)
 {
-    if (SystemReadsShiftJis()) {
+    if (AnsiReadsShiftJis()) {
         TextOutA(dc, x, y, text, length);
         return;
     }
@@ -54,7 +54,7 @@ void TextOutJapanese(HDC dc, int32_t x, int32_t y, const char* text, int32_t len
 
 void SetWindowTextJapanese(HWND window, const char* text, int32_t length)
 {
-    if (!SystemReadsShiftJis()) {
+    if (!AnsiReadsShiftJis()) {
         WCHAR units[maxUnits];
         ToWide(text, length, units);
         // Straight to the default handling: SetWindowTextW would send the text to an ANSI window's

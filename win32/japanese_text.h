@@ -7,6 +7,9 @@
 
 #include <cstdint>
 
+// Whether the system's ANSI code page is Japanese (932), so that the ANSI calls read Shift-JIS right.
+bool AnsiReadsShiftJis();
+
 // Draws length bytes of Shift-JIS text at (x, y) with the context's colours and background mode. On code
 // page 932 it is TextOutA with the context's own font; elsewhere TextOutW in a font of the Japanese
 // character set as high as the context's font, which the system's font mapper picks.
