@@ -3,6 +3,7 @@
 
 #include "show/screen_geometry.h"
 #include "win32/procedure_as.h"
+#include "win32/system_library.h"
 
 namespace {
 
@@ -10,13 +11,14 @@ using DirectDrawCreateFunction = HRESULT(WINAPI*)(GUID*, IDirectDraw**, IUnknown
 
 // DirectDrawCreate of ddraw.dll, loaded on first use and kept for the life of the process (the device's
 // objects live in it). Windows 95 without DirectX has no ddraw.dll: the saver must still load there, for the
-// preview, the about dialog and the password change, so the library is not imported. Null when there is
-// no such library or function.
+// preview, the about dialog and the password change, so the library is not imported. It comes from the
+// system directory only: a ddraw.dll beside the saver is never loaded. Null when there is no such library
+// or function.
 DirectDrawCreateFunction LoadDirectDrawCreate()
 {
     static HMODULE library;
     if (library == nullptr)
-        library = LoadLibraryA("ddraw.dll");
+        library = LoadSystemLibrary("ddraw.dll");
     if (library == nullptr)
         return nullptr;
     return ProcedureAs<DirectDrawCreateFunction>(GetProcAddress(library, "DirectDrawCreate"));

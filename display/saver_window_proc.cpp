@@ -1,12 +1,11 @@
 // The saver window procedure: display set-up and release, the frame pump, the preview and the error texts.
 #include "display/saver_window_proc.h"
 
-#include <mmsystem.h>
-
 #include "display/screen_monitors.h"
 #include "host_rules/picture_placement.h"
 #include "show/screen_geometry.h"
 #include "show/show_host.h"
+#include "win32/japanese_text.h"
 
 WindowsHost windowsHost;
 
@@ -28,10 +27,12 @@ void PictureRects(const PicturePlacement& place, RECT& source, RECT& dest)
     dest = {place.x.dest, place.y.dest, place.x.dest + place.x.length, place.y.dest + place.y.length};
 }
 
-// The multimedia timer's clock in microseconds, wrapping modulo 2^32 like the milliseconds it counts.
+// The multimedia timer's clock in microseconds, wrapping modulo 2^32 like the milliseconds it counts. Without
+// winmm.dll a frame can still be asked for (anyone may post WM_USER): the system's tick then stands in.
 uint32_t TimerClockMicroseconds()
 {
-    return timeGetTime() * 1000u;
+    const MultimediaTimer& timer = windowsHost.timer;
+    return (timer.getTime != nullptr ? timer.getTime() : GetTickCount()) * 1000u;
 }
 
 // The client size and where the picture goes. The primary surface is the primary monitor, whose corner is
@@ -55,6 +56,20 @@ void PlacePictureInWindow(WindowsHost& host, HWND window)
     MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&host.destRect), 2);
 }
 
+// The primary surface's own size, where the device gives it, is the primary monitor's in the display's
+// pixels whatever scale the system applies to the monitors' rectangles: the picture is centred on it.
+void CentreOnPrimarySurface(WindowsHost& host)
+{
+    DDSURFACEDESC primary = {};
+    primary.dwSize = sizeof primary;
+    if (host.device.primarySurface->GetSurfaceDesc(&primary) != DD_OK ||
+        (primary.dwFlags & (DDSD_WIDTH | DDSD_HEIGHT)) != (DDSD_WIDTH | DDSD_HEIGHT) || primary.dwWidth == 0 ||
+        primary.dwHeight == 0)
+        return;
+    PictureRects(PlacePicture(static_cast<int32_t>(primary.dwWidth), static_cast<int32_t>(primary.dwHeight)),
+                 host.sourceRect, host.destRect);
+}
+
 void LoadPreviewPicture(WindowsHost& host, HWND window)
 {
     const HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE));
@@ -73,6 +88,7 @@ void StartShowOnDisplay(WindowsHost& host, HWND window)
     PixelFormat format;
     if (!SetupDisplayDevice(host.device, window, format))
         return;
+    CentreOnPrimarySurface(host);
     // The frame clock starts at the end of the set-up, then the show takes the display's format.
     host.showStartTick = GetTickCount();
     StartShow(format, host.showStartTick);
@@ -81,11 +97,14 @@ void StartShowOnDisplay(WindowsHost& host, HWND window)
     if (host.device.directDraw->GetMonitorFrequency(&refreshRate) != DD_OK)
         refreshRate = 0;
     StartFramePacing(host.pacing, refreshRate);
+    // Without winmm.dll no frame is ever requested, as when the timer cannot be set.
+    if (!LoadMultimediaTimer(host.timer))
+        return;
     // The finest period the system offers, so that a new request follows the end of a frame at once.
     TIMECAPS caps = {};
-    timeGetDevCaps(&caps, sizeof caps);
-    timeBeginPeriod(caps.wPeriodMin);
-    host.frameTimer = timeSetEvent(caps.wPeriodMin, caps.wPeriodMin, FrameTimerProc, 0, TIME_PERIODIC);
+    host.timer.getDevCaps(&caps, sizeof caps);
+    host.timer.beginPeriod(caps.wPeriodMin);
+    host.frameTimer = host.timer.setEvent(caps.wPeriodMin, caps.wPeriodMin, FrameTimerProc, 0, TIME_PERIODIC);
 }
 
 void OnDestroy(WindowsHost& host)
@@ -97,11 +116,11 @@ void OnDestroy(WindowsHost& host)
     }
     // The timer goes before the device, so that no request can find a device half gone.
     if (host.frameTimer != 0) {
-        timeKillEvent(host.frameTimer);
+        host.timer.killEvent(host.frameTimer);
         host.frameTimer = 0;
         TIMECAPS caps = {};
-        timeGetDevCaps(&caps, sizeof caps);
-        timeEndPeriod(caps.wPeriodMin);
+        host.timer.getDevCaps(&caps, sizeof caps);
+        host.timer.endPeriod(caps.wPeriodMin);
     }
     ReleaseDisplayDevice(host.device);
 }
@@ -124,7 +143,7 @@ void PaintErrorText(const WindowsHost& host, HWND window, HDC dc)
     const char* text = host.device.unsupportedDepth != 0 ? depthErrorText : directDrawErrorText;
     POINT centre = {(host.destRect.left + host.destRect.right) / 2, (host.destRect.top + host.destRect.bottom) / 2};
     ScreenToClient(window, &centre);
-    TextOutA(dc, centre.x - errorTextOffsetX, centre.y, text, errorTextLength);
+    TextOutJapanese(dc, centre.x - errorTextOffsetX, centre.y, text, errorTextLength);
 }
 
 void OnPaint(const WindowsHost& host, HWND window)

@@ -9,6 +9,7 @@
 
 #include "display/display_device.h"
 #include "display/frame_pacing.h"
+#include "display/multimedia_timer.h"
 
 struct WindowsHost {
     // Given by the shell before the window is made (PrepareSaverWindowProc).
@@ -23,8 +24,9 @@ struct WindowsHost {
     HBITMAP previewBitmap; // bitmap 103, preview only
     int32_t previewWidth;
     int32_t previewHeight;
-    DisplayDevice device; // full screen only
-    UINT frameTimer;      // the multimedia timer; 0 when none was started
+    DisplayDevice device;  // full screen only
+    MultimediaTimer timer; // winmm.dll's functions, found when the show starts
+    UINT frameTimer;       // the multimedia timer; 0 when none was started
     // 1 from the timer tick that posts a frame request until that frame has been shown. Only the timer
     // thread sets it and only the window thread clears it, so at most one request is ever queued.
     std::atomic<int32_t> framePending;

@@ -5,6 +5,7 @@
 
 #include "resources/maker.h"
 #include "shell/shell_state.h"
+#include "win32/japanese_text.h"
 
 // Text appended to the caption. Nothing fills it, so the caption is the maker's name and the middle dot
 // alone; it stays here so that a product line or version could be named in the caption.
@@ -17,6 +18,8 @@ constexpr WORD connectButton = 1003; // "接続": opens the maker's web page
 
 // "Kestrune・%s" in Shift-JIS: the middle dot is 0x81 0x45.
 const char captionFormat[] = "Kestrune\x81\x45%s";
+// "接続", the connect button's text in the template, in Shift-JIS.
+const char connectText[] = "\x90\xDA\x91\xB1";
 
 const char makerAddress[] = MAKER_ADDRESS;
 
@@ -55,8 +58,12 @@ INT_PTR CALLBACK AboutDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM)
     case WM_INITDIALOG: {
         // wsprintfA never writes more than 1024 bytes, so this holds any caption it can make.
         char caption[1024];
-        wsprintfA(caption, captionFormat, captionSuffix);
-        SetWindowTextA(dialog, caption);
+        const int length = wsprintfA(caption, captionFormat, captionSuffix);
+        SetWindowTextJapanese(dialog, caption, length);
+        // An ANSI dialog gets the template's texts in the system's code page: outside Japan the button's
+        // Japanese word would read as question marks.
+        if (!AnsiReadsShiftJis())
+            SetWindowTextJapanese(GetDlgItem(dialog, connectButton), connectText, sizeof connectText - 1);
         return 1;
     }
     case WM_COMMAND:

@@ -5,6 +5,7 @@
 #include "shell/command_line.h"
 #include "shell/dispatch_command_line.h"
 #include "show/portable_math.h"
+#include "win32/system_library.h"
 
 // The static initialisers as the linker lists them: -1, then one function per initialiser (the ordinary
 // ones in link order, then those with a priority, by priority), then a null pointer.
@@ -36,6 +37,8 @@ void RunStaticInitialisers()
 // Ends the process with the mode's result; static destructors do not run (the show's objects have none).
 [[noreturn]] void SaverEntry()
 {
+    // Before anything can load a library: from here on no library comes from the saver's own folder.
+    RestrictLibrarySearch();
     const char* arguments = SkipProgramName(GetCommandLineA(), NextCharacter);
     int32_t result = DispatchCommandLine(GetModuleHandleA(nullptr), arguments);
     ExitProcess(static_cast<UINT>(result));

@@ -1,8 +1,10 @@
-// System password integration: the Windows 95/98/Me screen-saver password through PASSWORD.CPL and MPR.DLL.
+// System password integration: the Windows 95/98/Me screen-saver password through PASSWORD.CPL and MPR.DLL,
+// both taken from the system directory only.
 #include "shell/system_password.h"
 
 #include "shell/shell_state.h"
 #include "win32/procedure_as.h"
+#include "win32/system_library.h"
 
 HMODULE passwordLibrary = nullptr;
 VerifyScreenSavePwdFunction verifyPassword = nullptr;
@@ -50,7 +52,7 @@ void LoadPasswordSettings()
     LONG queried = RegQueryValueExA(desktopKey, "ScreenSaveUsePassword", nullptr, nullptr,
                                     reinterpret_cast<BYTE*>(&usePassword), &size);
     if (queried == ERROR_SUCCESS && usePassword != 0) {
-        passwordLibrary = LoadLibraryA("PASSWORD.CPL");
+        passwordLibrary = LoadSystemLibrary("PASSWORD.CPL");
         if (passwordLibrary != nullptr) {
             verifyPassword =
                 ProcedureAs<VerifyScreenSavePwdFunction>(GetProcAddress(passwordLibrary, "VerifyScreenSavePwd"));
@@ -65,7 +67,7 @@ void LoadPasswordSettings()
 
 void ChangeSystemPassword(HWND window)
 {
-    HMODULE mprLibrary = LoadLibraryA("MPR.DLL");
+    HMODULE mprLibrary = LoadSystemLibrary("MPR.DLL");
     if (mprLibrary == nullptr)
         return;
     PwdChangePasswordFunction changePassword =

@@ -7,6 +7,8 @@
 #   release_reproducible_test.sh REPOSITORY
 set -euo pipefail
 repository=$(cd "$1" && pwd -P)
+# The unsigned release, whatever the caller's environment names.
+unset ORVELLE_SIGN_CERT ORVELLE_SIGN_KEY ORVELLE_SIGN_PASSWORD_FILE ORVELLE_SIGN_TIMESTAMP_URL
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 chmod 755 "$work"

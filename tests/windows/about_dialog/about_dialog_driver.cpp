@@ -96,6 +96,14 @@ DWORD WINAPI Watch(LPVOID)
         std::printf(" %02x", static_cast<unsigned char>(caption[i]));
     std::printf("\n");
 
+    // The connect button's text as the window holds it, in UTF-16 units: the same on every code page.
+    WCHAR connect[16] = {};
+    const int units = GetWindowTextW(GetDlgItem(dialog, 1003), connect, 16);
+    std::printf("connect");
+    for (int i = 0; i < units; ++i)
+        std::printf(" %04x", static_cast<unsigned>(connect[i]));
+    std::printf("\n");
+
     RECT rect;
     GetWindowRect(dialog, &rect);
     std::printf("dialog %ld %ld %ld %ld\n", rect.left, rect.top, rect.right, rect.bottom);

@@ -276,9 +276,29 @@ TEST(Resources, AreTheDialogTheIconsAndTheStillAllJapanese)
     const std::set<std::string> expected = {"2/103/1041",  "3/1/1041",    "3/2/1041",  "3/3/1041",
                                             "5/2003/1041", "14/102/1041", "16/1/1041", "24/1/1041"};
     EXPECT_EQ(resourceList, expected);
-    const Bytes manifest = ResourceBytes(MAKEINTRESOURCEA(24), 1); // RT_MANIFEST
-    EXPECT_NE(std::string(manifest.begin(), manifest.end()).find(">true</dpiAware>"), std::string::npos);
     EXPECT_EQ(LoadIconA(resourceModule, MAKEINTRESOURCEA(100)), nullptr);
+}
+
+// The manifest: DPI-aware per monitor with the older flag kept, Windows Vista to 10/11 named (Vista, 7, 8,
+// 8.1, 10), the user's own rights.
+TEST(Resources, ManifestDeclaresPerMonitorDpiTheSystemsAndTheUsersRights)
+{
+    const Bytes bytes = ResourceBytes(MAKEINTRESOURCEA(24), 1); // RT_MANIFEST
+    const std::string manifest(bytes.begin(), bytes.end());
+    const char* const fragments[] = {
+        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>",
+        ">true</dpiAware>",
+        ">PerMonitorV2, PerMonitor</dpiAwareness>",
+        "xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\"",
+        "<supportedOS Id=\"{e2011457-1546-43c5-a5fe-008deee3d3f0}\"/>",
+        "<supportedOS Id=\"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}\"/>",
+        "<supportedOS Id=\"{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}\"/>",
+        "<supportedOS Id=\"{1f676c76-80e1-4239-95bb-83d0f6d0da78}\"/>",
+        "<supportedOS Id=\"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}\"/>",
+        "<requestedExecutionLevel level=\"asInvoker\" uiAccess=\"false\"/>",
+    };
+    for (const char* fragment : fragments)
+        EXPECT_NE(manifest.find(fragment), std::string::npos) << "the manifest lacks " << fragment;
 }
 
 // The version resource carries the project's version: in its fixed part as numbers, and as the file's and

@@ -5,6 +5,9 @@
 # the device object once and nothing made from it, and a key still ends the run with exit code 0. A run
 # whose set-up succeeds shows no text at all, and as the stand-in's vertical-blank wait returns at once,
 # its frames come no faster than the refresh rate the stand-in reports, or 60 Hz when it reports none.
+# Under another code page (ORVELLE_WINE_LOCALE, as en_US.UTF-8), the texts are what must hold: only the
+# modes that ORVELLE_DISPLAY_FAILURE_MODES names run, without the frame counts, and each text's picture is
+# also compared with the one the same run shows under the Japanese code page: the same words.
 #   display_failure_test.sh DRIVER.exe DDRAW.dll   (run by CTest; starts its own X server)
 # Checks report as `condition && pass || fail` (or the reverse): pass and fail always succeed, so one runs.
 # shellcheck disable=SC2015
@@ -19,13 +22,15 @@ XVFB_WIDTH=1024 XVFB_HEIGHT=768 XVFB_DEPTH=24 x_server_rerun_on_xvfb ORVELLE_DIS
 driver=$1
 fake=$2
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-# The stand-in lies beside the driver, where Wine finds it once it is told to prefer a native ddraw.dll. The
-# driver goes by a name of its own, so that it has a virtual desktop of its own: other tests set theirs up
-# without holding the X server lock, and would otherwise resize this one under a running run.
+trap 'remove_private_prefix; rm -rf "$work"' EXIT
+# The stand-in lies in the system directory of a private copy of the prefix, where the saver looks for
+# ddraw.dll and Wine takes it once it is told to prefer a native ddraw.dll. The driver goes by a name of its
+# own, so that it has a virtual desktop of its own: other tests set theirs up without holding the X server
+# lock, and would otherwise resize this one under a running run.
 exe=display_failure_driver.exe
 cp "$driver" "$work/$exe"
-cp "$fake" "$work/ddraw.dll"
+use_private_prefix
+install_system_library "$fake" ddraw.dll
 (
     . "$root/scripts/wine-env"
     wine reg add "HKCU\\Software\\Wine\\AppDefaults\\$exe\\Explorer" /v Desktop /t REG_SZ /d OrvelleDisplayFailure /f
@@ -49,7 +54,7 @@ start_with_fake() { # mode
 
 # The Release lines of a log, the last set-up call before them, and the frames' waits.
 releases() { grep ' Release ' "$1" 2>/dev/null; }
-last_call() { grep -v -e ' Release ' -e ' WaitForVerticalBlank' "$1" 2>/dev/null | tail -n 1; }
+last_call() { grep -v -e ' Release ' -e ' WaitForVerticalBlank' -e ' Blt ' "$1" 2>/dev/null | tail -n 1; }
 waits() { grep -c ' WaitForVerticalBlank' "$1" 2>/dev/null; }
 
 # The text each mode shows, and the set-up call that must be the last before it gives up (or, for a
@@ -67,11 +72,15 @@ fail-clipper            directdraw  device CreateClipper failed
 fail-sethwnd            directdraw  clipper SetHWnd failed
 fail-setclipper         directdraw  surface.primary SetClipper failed
 depth32                 none        surface.primary SetClipper ok
+depth32-surface800      none        surface.primary SetClipper ok
 "
 
+only=${ORVELLE_DISPLAY_FAILURE_MODES:-}
+shots=$root/build/screenshots/display-failure${ORVELLE_WINE_LOCALE:+-${ORVELLE_WINE_LOCALE%%.*}}
 mkdir -p "$root/build/screenshots"
 while read -r mode text last; do
     [ -n "$mode" ] || continue
+    [ -z "$only" ] || [[ " $only " == *" $mode "* ]] || continue
     start_with_fake "$mode"
     if ! wait_window "Screen Saver" 20; then
         fail "$mode: no saver window"
@@ -82,7 +91,7 @@ while read -r mode text last; do
     import -window root "$work/$mode.png"
     sleep 1.5
     import -window root "$work/$mode-later.png"
-    cp "$work/$mode.png" "$root/build/screenshots/display-failure-$mode.png"
+    cp "$work/$mode.png" "$shots-$mode.png"
 
     # The picture: the text's opaque white box at (432, 384), about 22 cells of 8 pixels wide, black glyphs in
     # it and black everywhere else; without a device nothing draws, so it stays as it is.
@@ -115,7 +124,7 @@ while read -r mode text last; do
     # the end of a run that had one.
     case $mode in
     unloadable | fail-create) at_setup='' at_end='' ;;
-    depth32) at_setup='' at_end="device Release refs=0;" ;;
+    depth32*) at_setup='' at_end="device Release refs=0;" ;;
     *) at_setup="device Release refs=0;" at_end=$at_setup ;;
     esac
     got=$(releases "$work/$mode.log" | tr '\n' ';')
@@ -128,6 +137,15 @@ while read -r mode text last; do
     got=$(releases "$work/$mode.log" | tr '\n' ';')
     [ "$got" = "$at_end" ] && pass "$mode: released in all: \"$at_end\"" || fail "$mode: released in all: \"$got\", not \"$at_end\""
 done <<<"$cases"
+
+# Where the picture goes on the primary surface: centred on the 1024x768 screen, or on the surface's own
+# size where its description gives one.
+while read -r mode dest; do
+    [ -f "$work/$mode.log" ] || continue
+    got=$(grep -m 1 'surface.primary Blt ' "$work/$mode.log" | sed 's/.*dest=//')
+    [ "$got" = "$dest" ] && pass "$mode: the picture goes to $dest" || fail "$mode: the picture goes to '$got', not $dest"
+done <<<"depth32 192,144,832,624
+depth32-surface800 80,60,720,540"
 
 # The two texts: every DirectDraw failure shows the very picture of a failed DirectDrawCreate, and the
 # depth text is a different one of the same size.
@@ -150,6 +168,7 @@ done <<<"$cases"
 # Frames on the wait that returns at once: counted over a few seconds, they keep coming, but no faster than
 # the rate (with room for the edges of the count); without pacing they would come once a millisecond.
 while read -r mode rate; do
+    [ -z "$only" ] || continue
     start_with_fake "$mode"
     wait_window "Screen Saver" 20 || { fail "$mode: no saver window"; stop_all; continue; }
     sleep 1
@@ -163,6 +182,31 @@ while read -r mode rate; do
     [ "$(wait_exit "$mode" 10)" = 0 ] || { fail "$mode: a key did not end the run"; stop_all; }
 done <<<"depth32 60
 depth32-refresh20 20"
+
+# How far apart two pictures' text boxes are: the root mean square of their differences, 0 to 1, after a
+# blur that lets the same glyphs drawn with and without smoothed edges come close.
+text_distance() { # picture picture
+    local box=192x16+432+384 blur=(-colorspace gray -blur 0x1.5)
+    convert "$1" -crop "$box" +repage "${blur[@]}" "$work/first.png"
+    convert "$2" -crop "$box" +repage "${blur[@]}" "$work/second.png"
+    compare -metric RMSE "$work/first.png" "$work/second.png" null: 2>&1 | sed -E 's/.*\((.*)\)/\1/'
+}
+
+# Under another code page, each text is the one the Japanese code page shows: the same words, drawn in a
+# Japanese font. Its glyphs may be smoothed differently, but it stays within 0.11 of the Japanese picture,
+# where the other text is 0.15 away and the bytes read as code page 1252's characters more than 0.2.
+for mode in $only; do
+    [ -f "$work/$mode.png" ] || continue
+    ORVELLE_WINE_LOCALE=ja_JP.UTF-8 start_with_fake "$mode"
+    wait_window "Screen Saver" 20 || { fail "$mode: no saver window in Japanese"; stop_all; continue; }
+    sleep 2
+    import -window root "$work/$mode-ja.png"
+    distance=$(text_distance "$work/$mode-ja.png" "$work/$mode.png")
+    holds "$distance < 0.11" && pass "$mode: the words of the Japanese code page ($distance away)" ||
+        fail "$mode: not the Japanese code page's words ($distance away)"
+    xdotool key a
+    [ "$(wait_exit "$mode" 10)" = 0 ] || { fail "$mode: a key did not end the run"; stop_all; }
+done
 
 echo "$failures failure(s)"
 exit $((failures > 0))

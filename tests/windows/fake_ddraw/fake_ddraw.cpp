@@ -34,25 +34,29 @@ struct Mode {
     DWORD bits; // the display depth the primary surface reports
     Step failing;
     DWORD refreshRate; // what GetMonitorFrequency reports; 0: it fails
+    DWORD width;       // the size the primary surface's description gives; 0: GetSurfaceDesc fails
+    DWORD height;
 };
 
 constexpr Mode modes[] = {
-    {"fail-create", 32, Step::create, 0},
-    {"fail-cooperative", 32, Step::cooperative, 0},
-    {"fail-primary", 32, Step::primary, 0},
-    {"depth4", 4, Step::none, 0},
-    {"depth8-fail-palette", 8, Step::palette, 0},
-    {"depth8-fail-setpalette", 8, Step::setPalette, 0},
-    {"fail-offscreen", 32, Step::offscreen, 0},
-    {"fail-clipper", 32, Step::clipper, 0},
-    {"fail-sethwnd", 32, Step::setHWnd, 0},
-    {"fail-setclipper", 32, Step::setClipper, 0},
+    {"fail-create", 32, Step::create, 0, 0, 0},
+    {"fail-cooperative", 32, Step::cooperative, 0, 0, 0},
+    {"fail-primary", 32, Step::primary, 0, 0, 0},
+    {"depth4", 4, Step::none, 0, 0, 0},
+    {"depth8-fail-palette", 8, Step::palette, 0, 0, 0},
+    {"depth8-fail-setpalette", 8, Step::setPalette, 0, 0, 0},
+    {"fail-offscreen", 32, Step::offscreen, 0, 0, 0},
+    {"fail-clipper", 32, Step::clipper, 0, 0, 0},
+    {"fail-sethwnd", 32, Step::setHWnd, 0, 0, 0},
+    {"fail-setclipper", 32, Step::setClipper, 0, 0, 0},
     // Nothing fails: the set-up succeeds, and the show runs on surfaces that draw nothing.
-    {"depth32", 32, Step::none, 0},
-    {"depth32-refresh20", 32, Step::none, 20},
+    {"depth32", 32, Step::none, 0, 0, 0},
+    {"depth32-refresh20", 32, Step::none, 20, 0, 0},
+    // A primary surface of its own size, which need not be the screen's as the system reports it.
+    {"depth32-surface800", 32, Step::none, 0, 800, 600},
 };
 
-const Mode unknownMode = {"", 32, Step::create, 0};
+const Mode unknownMode = {"", 32, Step::create, 0, 0, 0};
 const Mode* mode = &unknownMode;
 
 void Log(const char* format, ...)
@@ -150,7 +154,13 @@ class FakeSurface : public IDirectDrawSurface {
     STDMETHOD_(ULONG, Release)() override { return references.release(); }
     STDMETHOD(AddAttachedSurface)(LPDIRECTDRAWSURFACE) override { return DDERR_UNSUPPORTED; }
     STDMETHOD(AddOverlayDirtyRect)(LPRECT) override { return DDERR_UNSUPPORTED; }
-    STDMETHOD(Blt)(LPRECT, LPDIRECTDRAWSURFACE, LPRECT, DWORD, LPDDBLTFX) override { return DDERR_UNSUPPORTED; }
+    // The copies onto the screen, with where they go.
+    STDMETHOD(Blt)(LPRECT dest, LPDIRECTDRAWSURFACE source, LPRECT, DWORD, LPDDBLTFX) override
+    {
+        if (dest != nullptr && source != nullptr)
+            Log("%s Blt dest=%ld,%ld,%ld,%ld", name_, dest->left, dest->top, dest->right, dest->bottom);
+        return DDERR_UNSUPPORTED;
+    }
     STDMETHOD(BltBatch)(LPDDBLTBATCH, DWORD, DWORD) override { return DDERR_UNSUPPORTED; }
     STDMETHOD(BltFast)(DWORD, DWORD, LPDIRECTDRAWSURFACE, LPRECT, DWORD) override { return DDERR_UNSUPPORTED; }
     STDMETHOD(DeleteAttachedSurface)(DWORD, LPDIRECTDRAWSURFACE) override { return DDERR_UNSUPPORTED; }
@@ -187,7 +197,15 @@ class FakeSurface : public IDirectDrawSurface {
         }
         return DD_OK;
     }
-    STDMETHOD(GetSurfaceDesc)(LPDDSURFACEDESC) override { return DDERR_UNSUPPORTED; }
+    STDMETHOD(GetSurfaceDesc)(LPDDSURFACEDESC description) override
+    {
+        if (mode->width == 0 || description == nullptr)
+            return DDERR_UNSUPPORTED;
+        description->dwFlags = DDSD_WIDTH | DDSD_HEIGHT;
+        description->dwWidth = mode->width;
+        description->dwHeight = mode->height;
+        return DD_OK;
+    }
     STDMETHOD(Initialize)(LPDIRECTDRAW, LPDDSURFACEDESC) override { return DDERR_UNSUPPORTED; }
     STDMETHOD(IsLost)() override { return DDERR_UNSUPPORTED; }
     STDMETHOD(Lock)(LPRECT, LPDDSURFACEDESC, DWORD, HANDLE) override { return DDERR_UNSUPPORTED; }

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The screen-saver password as a lock on the full-screen show, under Wine with the stand-in PASSWORD.CPL beside
-# the saver. One group of checks per call, each in its own private X server:
+# The screen-saver password as a lock on the full-screen show, under Wine with the stand-in PASSWORD.CPL in the
+# system directory. One group of checks per call, each in its own private X server:
 #   settings  Windows 98: which "ScreenSaveUsePassword" values turn the check on; the running-saver flag; the
 #             200 ms pause after a failed attempt; "QueryCancelAutoPlay" with and without a password
 #   platform  the NT platform: no library, no registry read of the setting, no running-saver flag, a key ends
@@ -28,15 +28,15 @@ unset ORVELLE_TEST_PASSWORD_DELAY_MS ORVELLE_TEST_PASSWORD_ANSWERS
 as_win98="$root/tests/windows/fixtures/as-win98"
 desktop_key='HKCU\Control Panel\Desktop'
 
-# The saver under a name of its own, once with the Windows 98 version and once without, each beside the
-# stand-in PASSWORD.CPL; the sender in the same virtual desktop, so that it finds the saver's window.
+# The saver under a name of its own, once with the Windows 98 version and once without, the stand-in
+# PASSWORD.CPL in the system directory of a private copy of the prefix; the sender in the same virtual desktop, so that it finds the saver's window.
 saver98=orvelle_lock_saver.exe
 saver_nt=orvelle_lock_saver_nt.exe
 mkdir -p "$work/win98" "$work/nt"
 cp "$2" "$work/win98/$saver98"
 cp "$2" "$work/nt/$saver_nt"
-cp "$4" "$work/win98/"
-cp "$4" "$work/nt/"
+use_private_prefix
+install_system_library "$4" PASSWORD.CPL
 cp "$3" "$work/orvelle_lock_sender.exe"
 sender="$work/orvelle_lock_sender.exe"
 
@@ -53,7 +53,7 @@ fi
 restore_setting() {
     quiet "$wine_run" reg delete "$desktop_key" /v ScreenSaveUsePassword /f
     [ -n "$saved_setting" ] && quiet "$wine_run" reg import "$(windows_path "$saved_setting")"
-    stop_all
+    remove_private_prefix
     rm -rf "$work"
 }
 trap restore_setting EXIT

@@ -27,24 +27,24 @@ echo_program=$4
 windows=$5
 password_cpl=$6
 work=$(mktemp -d /tmp/orvelle-cli.XXXXXX)
-trap 'stop_all; rm -rf "$work"' EXIT
+trap 'remove_private_prefix; rm -rf "$work"' EXIT
 
 windows_path() { echo "Z:${1//\//\\}"; }
 quiet() { "$@" >/dev/null 2>&1; }
 # Output of a Windows console program without its carriage returns.
 run_windows() { "$wine_run" "$@" 2>/dev/null | tr -d '\r'; }
 
-# The saver four times, each with the stand-in MPR.DLL beside it: plain, as Windows 98, as Windows 95 (with
-# the stand-in PASSWORD.CPL too), and in a folder whose name has a space in it.
+# The saver four times: plain, as Windows 98, as Windows 95, and in a folder whose name has a space in it; the
+# stand-in MPR.DLL and PASSWORD.CPL in the system directory of a private copy of the prefix.
 spaced="$work/Orvelle saver"
 mkdir -p "$spaced"
 cp "$saver" "$work/cli-orvelle.scr"
 cp "$saver" "$work/cli-orvelle-98.scr"
 cp "$saver" "$work/cli-orvelle-95.scr"
-cp "$password_cpl" "$work/"
 cp "$saver" "$spaced/cli-orvelle.scr"
-cp "$mpr" "$work/"
-cp "$mpr" "$spaced/"
+use_private_prefix
+install_system_library "$password_cpl" PASSWORD.CPL
+install_system_library "$mpr" MPR.DLL
 plain_path=$(windows_path "$work/cli-orvelle.scr")
 win98_path=$(windows_path "$work/cli-orvelle-98.scr")
 win95_path=$(windows_path "$work/cli-orvelle-95.scr")

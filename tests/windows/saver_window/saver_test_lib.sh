@@ -27,6 +27,37 @@ use_virtual_desktop() { # size exe...
     ) >/dev/null 2>&1
 }
 
+# Runs every later Wine program of this test in a private copy of the prefix: the test may then put
+# libraries into the system directory without touching the prefix that other tests share. The copy lies
+# in build/, on the prefix's own file system, since it is made of hard links; remove_private_prefix (in
+# the test's exit trap) ends its Wine programs and removes it.
+use_private_prefix() {
+    local dir
+    if ! dir=$(mktemp -d "$root/build/wine-private.XXXXXX") ||
+        ! (. "$root/scripts/wine-env" && orvelle_wine_prefix_copy "$dir"); then
+        echo "cannot copy the Wine prefix" >&2
+        exit 1
+    fi
+    export ORVELLE_WINE_PREFIX=$dir
+}
+
+remove_private_prefix() {
+    [ -n "${ORVELLE_WINE_PREFIX:-}" ] || return 0
+    stop_all
+    rm -rf "$ORVELLE_WINE_PREFIX"
+}
+
+# Puts a library into the private prefix's system directory, where the saver looks for its libraries.
+# Both prefixes run programs of their own width, whose system directory is system32 (a 32-bit program in a
+# 64-bit prefix would look in syswow64).
+install_system_library() { # file name
+    # Lower case, as the prefix's own files are named: the system finds either spelling, but two files
+    # differing in case alone would leave it to chance which one it takes.
+    local system="$ORVELLE_WINE_PREFIX/drive_c/windows/system32" name=${2,,}
+    rm -f "$system/$name"
+    cp "$1" "$system/$name"
+}
+
 # Starts a program in the background under the name given. Its output goes to $work/NAME.out and, once
 # it has ended, its exit code to $work/NAME.rc; $started holds the name.
 start() { # name program args...
