@@ -33,6 +33,10 @@ struct PixelList {
 
     int32_t count;
     int64_t farthestSquared; // the largest squared distance of a pixel from the pivot
+    int16_t left;            // the smallest and largest rx and ry of the listed pixels (0 when none)
+    int16_t right;
+    int16_t top;
+    int16_t bottom;
     alignas(16) std::array<PixelPlace, listedPixels> places;
     std::array<uint8_t, listedPixels> terms;
 };
@@ -70,6 +74,16 @@ void DrawListedOneByOne(const PixelList& list, const ListedDraw& draw);
 
 // The same picture, drawn the build's fastest way.
 void DrawListedFast(const PixelList& list, const ListedDraw& draw);
+
+// Whether, for every listed pixel (|rx|, |ry| <= 2^15), the products and sums of the formula are exact in
+// double, so that no rounding mode can change them. A single-precision value of magnitude 2^-14 or more is a
+// multiple of 2^-37, and so then are both products and their sum; at most 2^16 in magnitude, the sum has at
+// most 53 significant bits. Products with zero are zero.
+bool ExactInEveryRounding(double sine, double cosine);
+
+// The same picture in integer arithmetic (show/sprite_pixels_integer.cpp), where the formula is exact
+// (ExactInEveryRounding) and the list and the clip height fit its tables; false, drawing nothing, elsewhere.
+bool DrawListedInIntegers(const PixelList& list, const ListedDraw& draw);
 
 // Runs body with std::integral_constant values of the draw's pixel size and clipping, so that a loop is
 // compiled once for each and holds no test it does not need.

@@ -20,15 +20,22 @@ namespace {
 // screen position the later one wins, so every way of drawing keeps this order.
 template <typename Visit> void ForEachSetPixel(const BitmapSprite& sprite, Visit&& visit)
 {
+    // The byte's row and its place in the row, stepped back with n rather than divided out for every byte.
+    int32_t row = (sprite.imageSize - 1) / sprite.bytesPerRow;
+    int32_t byteInRow = (sprite.imageSize - 1) % sprite.bytesPerRow;
     for (int32_t n = sprite.imageSize - 1; n >= 0; --n) {
         const uint8_t bits = sprite.image[n];
-        if (bits == 0)
-            continue;
-        const int64_t ry = int64_t(n / sprite.bytesPerRow) - sprite.pivotY;
-        const int64_t byteColumn = 8 * int64_t(n % sprite.bytesPerRow) - sprite.pivotX;
-        for (int k = 7; k >= 0; --k) {
-            if ((bits & (0x80 >> k)) != 0)
-                visit(byteColumn + k, ry);
+        if (bits != 0) {
+            const int64_t ry = int64_t(row) - sprite.pivotY;
+            const int64_t byteColumn = 8 * int64_t(byteInRow) - sprite.pivotX;
+            for (int k = 7; k >= 0; --k) {
+                if ((bits & (0x80 >> k)) != 0)
+                    visit(byteColumn + k, ry);
+            }
+        }
+        if (byteInRow-- == 0) {
+            byteInRow = sprite.bytesPerRow - 1;
+            --row;
         }
     }
 }
@@ -46,13 +53,54 @@ uint8_t ShadingTerm(uint8_t mode, int64_t rx, int64_t ry)
     }
 }
 
+// The largest root whose square is at most a squared distance, found by stepping from the root found last,
+// which for the neighbouring pixels of a list is at most a few steps away. It is the truncated double square
+// root that ShadingTerm takes: the root of an integer below 2^52 lies farther from any integer it is not
+// than half a unit in the last place, so rounding it to double never carries it across one.
+struct RootWalk {
+    uint32_t root = 0;
+    uint32_t square = 0; // root * root
+
+    uint32_t next(uint32_t squared)
+    {
+        while (square > squared) {
+            --root;
+            square -= 2 * root + 1;
+        }
+        while (squared - square > 2 * root) { // (root + 1)^2 <= squared
+            square += 2 * root + 1;
+            ++root;
+        }
+        return root;
+    }
+};
+
+// Whether size bytes from a and b are the same: four at a time, in a loop of its own rather than a call of
+// memcmp, whose 32-bit Windows and bare builds compare byte by byte (every draw compares a whole image and palette).
+bool SameBytes(const uint8_t* a, const uint8_t* b, int32_t size)
+{
+    int32_t n = 0;
+    for (; n + 4 <= size; n += 4) {
+        uint32_t wordA, wordB;
+        std::memcpy(&wordA, a + n, 4);
+        std::memcpy(&wordB, b + n, 4);
+        if (wordA != wordB)
+            return false;
+    }
+    for (; n < size; ++n) {
+        if (a[n] != b[n])
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool HasListFor(const PixelList& list, const BitmapSprite& sprite)
 {
     return list.imageSize == sprite.imageSize && list.bytesPerRow == sprite.bytesPerRow &&
            list.pivotX == sprite.pivotX && list.pivotY == sprite.pivotY && list.mode == sprite.shadingMode &&
-           std::memcmp(list.image.data(), sprite.image, std::size_t(sprite.imageSize)) == 0;
+           SameBytes(list.image.data(), sprite.image, sprite.imageSize);
 }
 
 bool ListPixels(const BitmapSprite& sprite, PixelList& list)
@@ -62,16 +110,29 @@ bool ListPixels(const BitmapSprite& sprite, PixelList& list)
         return false;
     list.count = 0;
     list.farthestSquared = 0;
+    list.left = list.right = list.top = list.bottom = 0;
+    RootWalk roots;
     bool fits = true;
     ForEachSetPixel(sprite, [&](int64_t rx, int64_t ry) {
         if (list.count == listedPixels || rx < INT16_MIN || rx > INT16_MAX || ry < INT16_MIN || ry > INT16_MAX) {
             fits = false;
             return;
         }
-        list.places[list.count] = {static_cast<int16_t>(rx), static_cast<int16_t>(ry)};
-        list.terms[list.count] = ShadingTerm(sprite.shadingMode, rx, ry);
+        const PixelPlace place{static_cast<int16_t>(rx), static_cast<int16_t>(ry)};
+        const bool first = list.count == 0;
+        list.left = first ? place.rx : std::min(list.left, place.rx);
+        list.right = first ? place.rx : std::max(list.right, place.rx);
+        list.top = first ? place.ry : std::min(list.top, place.ry);
+        list.bottom = first ? place.ry : std::max(list.bottom, place.ry);
+        list.places[list.count] = place;
+        // Both within 2^15 in magnitude: the squared distance fits 32 bits unsigned.
+        const uint32_t ax = static_cast<uint32_t>(place.rx < 0 ? -place.rx : place.rx);
+        const uint32_t ay = static_cast<uint32_t>(place.ry < 0 ? -place.ry : place.ry);
+        const uint32_t squared = ax * ax + ay * ay;
+        list.terms[list.count] = sprite.shadingMode == shadingRadial ? static_cast<uint8_t>(roots.next(squared))
+                                                                     : ShadingTerm(sprite.shadingMode, rx, ry);
         ++list.count;
-        list.farthestSquared = std::max(list.farthestSquared, rx * rx + ry * ry);
+        list.farthestSquared = std::max<int64_t>(list.farthestSquared, squared);
     });
     if (!fits)
         return false;
@@ -98,7 +159,8 @@ struct PackedColours {
 bool IsPackedFor(const PackedColours& packed, const Palette& palette, const PixelFormat& format)
 {
     return packed.packed && std::memcmp(&packed.format, &format, sizeof format) == 0 &&
-           std::memcmp(packed.palette.data(), palette.data(), sizeof palette) == 0;
+           SameBytes(reinterpret_cast<const uint8_t*>(packed.palette.data()),
+                     reinterpret_cast<const uint8_t*>(palette.data()), int32_t(sizeof palette));
 }
 
 void PackColours(const Palette& palette, const PixelFormat& format, PackedColours& packed)
