@@ -75,14 +75,9 @@ void DrawListedOneByOne(const PixelList& list, const ListedDraw& draw);
 // The same picture, drawn the build's fastest way.
 void DrawListedFast(const PixelList& list, const ListedDraw& draw);
 
-// Whether, for every listed pixel (|rx|, |ry| <= 2^15), the products and sums of the formula are exact in
-// double, so that no rounding mode can change them. A single-precision value of magnitude 2^-14 or more is a
-// multiple of 2^-37, and so then are both products and their sum; at most 2^16 in magnitude, the sum has at
-// most 53 significant bits. Products with zero are zero.
-bool ExactInEveryRounding(double sine, double cosine);
-
-// The same picture in integer arithmetic (show/sprite_pixels_integer.cpp), where the formula is exact
-// (ExactInEveryRounding) and the list and the clip height fit its tables; false, drawing nothing, elsewhere.
+// The same picture in integer arithmetic (show/sprite_pixels_integer.cpp), where the sine and cosine are
+// multiples of 2^-32 of at most 1 in magnitude (then the formula is exact) and its tables reach the list and
+// the clip height; false, drawing nothing, elsewhere.
 bool DrawListedInIntegers(const PixelList& list, const ListedDraw& draw);
 
 // Runs body with std::integral_constant values of the draw's pixel size and clipping, so that a loop is

@@ -16,10 +16,10 @@
 namespace {
 
 // ForEachSetByte calls visit(bits, rx, ry) for every byte of the image with a set bit, with the column of
-// its leftmost pixel and its row from the pivot, and ForEachSetPixel visit(rx, ry) for every set bit of the sprite's
-// image, with its column and row from the pivot, in drawing order: last byte first, and within a byte the rightmost
-// pixel first. Where two pixels land on one screen position the later one wins, so every way of drawing keeps this
-// order.
+// its leftmost pixel and its row from the pivot; ForEachSetPixel calls visit(rx, ry) for every set bit, with
+// its column and row from the pivot. Both in drawing order: last byte first, and within a byte the rightmost
+// pixel first. Where two pixels land on one screen position the later one wins, so every way of drawing
+// keeps this order.
 template <typename Visit> void ForEachSetByte(const BitmapSprite& sprite, Visit&& visit)
 {
     // The byte's row and its place in the row, stepped back with n rather than divided out for every byte.
@@ -58,28 +58,6 @@ uint8_t ShadingTerm(uint8_t mode, int64_t rx, int64_t ry)
     }
 }
 
-// The largest root whose square is at most a squared distance, found by stepping from the root found last,
-// which for the neighbouring pixels of a list is at most a few steps away. It is the truncated double square
-// root that ShadingTerm takes: the root of an integer below 2^52 lies farther from any integer it is not
-// than half a unit in the last place, so rounding it to double never carries it across one.
-struct RootWalk {
-    uint32_t root = 0;
-    uint32_t square = 0; // root * root
-
-    uint32_t next(uint32_t squared)
-    {
-        while (square > squared) {
-            --root;
-            square -= 2 * root + 1;
-        }
-        while (squared - square > 2 * root) { // (root + 1)^2 <= squared
-            square += 2 * root + 1;
-            ++root;
-        }
-        return root;
-    }
-};
-
 } // namespace
 
 bool HasListFor(const PixelList& list, const BitmapSprite& sprite)
@@ -97,7 +75,6 @@ struct ListWalk {
     int32_t count = 0;
     int32_t left = INT16_MAX, right = INT16_MIN, top = INT16_MAX, bottom = INT16_MIN;
     uint32_t farthestSquared = 0;
-    RootWalk roots;
 
     // Lists a pixel within 2^15 of the pivot either way; false when the list is full.
     bool add(PixelList& list, uint8_t mode, int32_t rx, int32_t ry)
@@ -109,8 +86,10 @@ struct ListWalk {
         // Both within 2^15 in magnitude: the squared distance fits 32 bits unsigned.
         const uint32_t ax = static_cast<uint32_t>(rx < 0 ? -rx : rx), ay = static_cast<uint32_t>(ry < 0 ? -ry : ry);
         const uint32_t squared = ax * ax + ay * ay;
-        list.terms[count] =
-            mode == shadingRadial ? static_cast<uint8_t>(roots.next(squared)) : ShadingTerm(mode, rx, ry);
+        // The radial term as ShadingTerm takes it, from the squared distance already at hand.
+        list.terms[count] = mode == shadingRadial
+                                ? static_cast<uint8_t>(static_cast<int64_t>(std::sqrt(double(squared))))
+                                : ShadingTerm(mode, rx, ry);
         farthestSquared = std::max(farthestSquared, squared);
         ++count;
         return true;
@@ -135,10 +114,10 @@ bool ListPixels(const BitmapSprite& sprite, PixelList& list)
         // Checked pixel by pixel only in a byte that reaches past the range.
         const bool inside = InPlaceRange(byteColumn) && InPlaceRange(byteColumn + 7) && InPlaceRange(ry);
         for (uint32_t bit = 1, k = 7; bit < 0x100 && fits; bit <<= 1, --k) { // the rightmost pixel first
-            if ((bits & bit) != 0)
-                fits =
-                    (inside || (InPlaceRange(byteColumn + k) && InPlaceRange(ry))) &&
-                    walk.add(list, sprite.shadingMode, static_cast<int32_t>(byteColumn + k), static_cast<int32_t>(ry));
+            if ((bits & bit) == 0)
+                continue;
+            fits = (inside || (InPlaceRange(byteColumn + k) && InPlaceRange(ry))) &&
+                   walk.add(list, sprite.shadingMode, static_cast<int32_t>(byteColumn + k), static_cast<int32_t>(ry));
         }
     });
     if (!fits)

@@ -2,14 +2,15 @@
 //
 // Where the sine and cosine are at most 1 in magnitude and multiples of 2^-32 (every single-precision value
 // of magnitude 2^-9 or more is one, and zero), S = sine * 2^32 and C = cosine * 2^32 are integers of at most
-// 2^32 in magnitude. A product rx * cosine (|rx| <= 2^15) then has at most 24 + 16 significant bits and is
-// exact in double, and the sum rx * cosine - ry * sine, a multiple of 2^-32 of at most 2^16 in magnitude,
-// has at most 48 and is exact too: the formula truncates the rational (rx * C - ry * S) / 2^32, whose
-// numerator 64-bit integers hold exactly, and so truncate it alike. Likewise rx * sine + ry * cosine. Every
-// pixel lands where the definition puts it, with no floating-point operation per pixel: the products come
-// from tables of the multiples of C and S over the list's columns and rows, built by additions once per
-// draw, and the rows' offsets in the frame from a table of the multiples of the pitch. On a 32-bit
-// processor a 64-bit sum is a 32-bit add and an add with carry, and the truncated quotient its high half.
+// 2^32 in magnitude, and each of sine and cosine has at most 32 significant bits. A product rx * cosine
+// (|rx| <= 2^15) then has at most 32 + 16 and is exact in double, and so is the sum rx * cosine - ry * sine,
+// a multiple of 2^-32 of at most 2^16 in magnitude (at most 48 significant bits): the formula truncates the
+// rational (rx * C - ry * S) / 2^32, whose numerator (at most 2^48) 64-bit integers hold exactly, and they
+// truncate it alike. Likewise rx * sine + ry * cosine. So every pixel lands where the definition puts it,
+// with no floating-point operation per pixel: the products come from tables of the multiples of C and S
+// over the list's columns and rows, built by additions once per draw, and the rows' offsets in the frame
+// from a table of the multiples of the pitch. On a 32-bit processor a 64-bit sum is an add and an add with
+// carry, and the truncation toward zero the high half, once a negative numerator is moved up by 2^32 - 1.
 #include <array>
 #include <cmath>
 #include <cstddef>
@@ -91,11 +92,6 @@ bool ScaledExactly(double value, int64_t& scaled)
 }
 
 } // namespace
-
-bool ExactInEveryRounding(double sine, double cosine)
-{
-    return (sine == 0.0 || std::fabs(sine) >= 0x1p-14) && (cosine == 0.0 || std::fabs(cosine) >= 0x1p-14);
-}
 
 bool DrawListedInIntegers(const PixelList& list, const ListedDraw& draw)
 {

@@ -1,6 +1,8 @@
-// Drawing listed sprite pixels on the x87 (32-bit builds without SSE): in integers where the formula is
-// exact, else one by one, with the conversions truncating in the rounding mode rather than switching the
-// mode around each of them.
+// Drawing listed sprite pixels on the x87 (32-bit builds without SSE): in integers where they are exact
+// (show/sprite_pixels_integer.cpp), else one by one, with the conversions truncating in the rounding mode
+// rather than switching the mode around each of them.
+#include <cmath>
+
 #include "show/listed_pixels.h"
 #include "show/portable_math.h"
 
@@ -9,6 +11,15 @@
 #endif
 
 namespace {
+
+// Whether, for every listed pixel (|rx|, |ry| <= 2^15), the products and sums of the formula are exact in
+// double, so that no rounding mode can change them. A single-precision value of magnitude 2^-14 or more is a
+// multiple of 2^-37, and so then are both products and their sum; at most 2^16 in magnitude, the sum has at
+// most 53 significant bits. Products with zero are zero.
+bool ExactInEveryRounding(double sine, double cosine)
+{
+    return (sine == 0.0 || std::fabs(sine) >= 0x1p-14) && (cosine == 0.0 || std::fabs(cosine) >= 0x1p-14);
+}
 
 // The x87 converts in its rounding mode, and a cast switches the mode to truncation and back around every
 // conversion, which stalls the pipeline each time. Where every product and sum is exact, this loop instead

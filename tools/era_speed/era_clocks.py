@@ -90,7 +90,8 @@ def read_counts(path):
     skip_next, jump_taken, function = False, None, "?"
     for line in open(path):
         if line.startswith("fn="):
-            function = line[3:].strip().split("(")[0]
+            name = line[3:].strip().replace("(anonymous namespace)::", "").split("(")[0]
+            function = name.split(" ")[-1] if " " in name and "<" not in name else name.replace("void ", "")
             continue
         if line.startswith("calls="):
             skip_next = True
@@ -174,7 +175,7 @@ def pentium_clocks(ordered, counts, taken):
 def measure(workdir, format_name, instructions, frames, kinds):
     counts, taken, functions = read_counts(f"{workdir}/{format_name}.out")
     executed = sum(counts.values())
-    i486, unknown, byte_stores = 0, defaultdict(int), 0
+    i486, unknown, frame_stores = 0, defaultdict(int), 0
     by_kind, by_function = defaultdict(int), defaultdict(int)
     for address, count in counts.items():
         op, operands = instructions.get(address, ("?", ""))
@@ -185,8 +186,9 @@ def measure(workdir, format_name, instructions, frames, kinds):
         i486 += clocks
         by_kind[op] += clocks
         by_function[functions[address]] += clocks
-        if op == "mov" and operands.startswith("BYTE PTR ["):
-            byte_stores += count
+        destination = operands.split(",")[0]
+        if op == "mov" and "PTR [" in destination and "esp" not in destination and "ebp" not in destination:
+            frame_stores += count  # a store to memory other than the stack: at 8 bpp, to the frame
     ordered = sorted((a, instructions[a]) for a in counts if a in instructions)
     pentium = pentium_clocks(ordered, counts, taken)
     if kinds:
@@ -197,7 +199,7 @@ def measure(workdir, format_name, instructions, frames, kinds):
     if unknown:
         print("  priced at 1 clock (no table entry): " + ", ".join(f"{op} {c / frames:,.0f}" for op, c in
                                                                    sorted(unknown.items())))
-    return executed / frames, i486 / frames, pentium / frames, byte_stores / frames
+    return executed / frames, i486 / frames, pentium / frames, frame_stores / frames
 
 
 def main():
@@ -210,8 +212,9 @@ def main():
         print(f"{label:8} {executed:13,.0f} {i486:12,.0f} {I486_MHZ * 1e6 / i486:11.1f} {pentium:10,.0f} "
               f"{PENTIUM_MHZ * 1e6 / pentium:9.1f}")
         if name == "8":
-            # The display bus at 8 bpp: the clear's dword stores and the pixels' byte stores, each a VL-bus
-            # write of about 3 bus clocks at 33 MHz (one with zero wait states plus the card's wait states).
+            # The display bus at 8 bpp: the clear's dword stores and the pixels' stores (every store other
+            # than to the stack), each a VL-bus write of about 3 bus clocks at 33 MHz (two for a write with
+            # zero wait states, and one wait state of the card's).
             writes_per_frame = 640 * 480 / 4 + stores
             bus_ms = writes_per_frame * 3 / 33e6 * 1e3
             print(f"         display bus at 8 bpp over a VL-bus: {writes_per_frame:,.0f} writes a frame, "
