@@ -8,9 +8,9 @@ set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(CMAKE_CXX_COMPILER g++)
 set(CMAKE_C_COMPILER gcc)
-set(CMAKE_CXX_FLAGS_INIT -m32)
-set(CMAKE_C_FLAGS_INIT -m32)
-set(CMAKE_EXE_LINKER_FLAGS_INIT -m32)
+set(CMAKE_CXX_FLAGS_INIT "-m32 -fno-pie")
+set(CMAKE_C_FLAGS_INIT "-m32 -fno-pie")
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-m32 -no-pie")
 set(CMAKE_LIBRARY_ARCHITECTURE i386-linux-gnu)
 # Programs are linked statically, so that qemu-user runs them without any 32-bit library installed; only
 # the frame benchmark, which measures this build where the machine runs 32-bit code, links Debian's shared

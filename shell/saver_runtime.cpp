@@ -37,11 +37,22 @@ void* memcpy(void* destination, const void* source, std::size_t size)
     return destination;
 }
 
+// A word at a time while the words match (the show compares its sprites' whole images and palettes with
+// the copies it worked from at every draw, and they match), then byte by byte from the first word that
+// differs, for the sign.
 int memcmp(const void* first, const void* second, std::size_t size)
 {
     const unsigned char* a = static_cast<const unsigned char*>(first);
     const unsigned char* b = static_cast<const unsigned char*>(second);
-    for (std::size_t i = 0; i < size; ++i) {
+    std::size_t i = 0;
+    for (; i + sizeof(std::size_t) <= size; i += sizeof(std::size_t)) {
+        std::size_t wordA, wordB;
+        __builtin_memcpy(&wordA, a + i, sizeof wordA);
+        __builtin_memcpy(&wordB, b + i, sizeof wordB);
+        if (wordA != wordB)
+            break;
+    }
+    for (; i < size; ++i) {
         if (a[i] != b[i])
             return a[i] < b[i] ? -1 : 1;
     }

@@ -33,6 +33,10 @@ struct PixelList {
 
     int32_t count;
     int64_t farthestSquared; // the largest squared distance of a pixel from the pivot
+    int16_t left;            // the smallest and largest rx and ry of the listed pixels (0 when none)
+    int16_t right;
+    int16_t top;
+    int16_t bottom;
     alignas(16) std::array<PixelPlace, listedPixels> places;
     std::array<uint8_t, listedPixels> terms;
 };
@@ -70,6 +74,11 @@ void DrawListedOneByOne(const PixelList& list, const ListedDraw& draw);
 
 // The same picture, drawn the build's fastest way.
 void DrawListedFast(const PixelList& list, const ListedDraw& draw);
+
+// The same picture in integer arithmetic (show/sprite_pixels_integer.cpp), where the sine and cosine are
+// multiples of 2^-32 of at most 1 in magnitude (then the formula is exact) and its tables reach the list and
+// the clip height; false, drawing nothing, elsewhere.
+bool DrawListedInIntegers(const PixelList& list, const ListedDraw& draw);
 
 // Runs body with std::integral_constant values of the draw's pixel size and clipping, so that a loop is
 // compiled once for each and holds no test it does not need.

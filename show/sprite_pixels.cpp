@@ -15,22 +15,34 @@
 
 namespace {
 
-// Calls visit(rx, ry) for every set bit of the sprite's image, with its column and row from the pivot, in
-// drawing order: last byte first, and within a byte the rightmost pixel first. Where two pixels land on one
-// screen position the later one wins, so every way of drawing keeps this order.
+// ForEachSetByte calls visit(bits, rx, ry) for every byte of the image with a set bit, with the column of
+// its leftmost pixel and its row from the pivot; ForEachSetPixel calls visit(rx, ry) for every set bit, with
+// its column and row from the pivot. Both in drawing order: last byte first, and within a byte the rightmost
+// pixel first. Where two pixels land on one screen position the later one wins, so every way of drawing
+// keeps this order.
+template <typename Visit> void ForEachSetByte(const BitmapSprite& sprite, Visit&& visit)
+{
+    // The byte's row and its place in the row, stepped back with n rather than divided out for every byte.
+    int32_t row = (sprite.imageSize - 1) / sprite.bytesPerRow;
+    int32_t byteInRow = (sprite.imageSize - 1) % sprite.bytesPerRow;
+    for (int32_t n = sprite.imageSize - 1; n >= 0; --n) {
+        if (sprite.image[n] != 0)
+            visit(sprite.image[n], 8 * int64_t(byteInRow) - sprite.pivotX, int64_t(row) - sprite.pivotY);
+        if (byteInRow-- == 0) {
+            byteInRow = sprite.bytesPerRow - 1;
+            --row;
+        }
+    }
+}
+
 template <typename Visit> void ForEachSetPixel(const BitmapSprite& sprite, Visit&& visit)
 {
-    for (int32_t n = sprite.imageSize - 1; n >= 0; --n) {
-        const uint8_t bits = sprite.image[n];
-        if (bits == 0)
-            continue;
-        const int64_t ry = int64_t(n / sprite.bytesPerRow) - sprite.pivotY;
-        const int64_t byteColumn = 8 * int64_t(n % sprite.bytesPerRow) - sprite.pivotX;
+    ForEachSetByte(sprite, [&](uint8_t bits, int64_t byteColumn, int64_t ry) {
         for (int k = 7; k >= 0; --k) {
             if ((bits & (0x80 >> k)) != 0)
                 visit(byteColumn + k, ry);
         }
-    }
+    });
 }
 
 // The low 8 bits of the shading term of a pixel rx columns and ry rows from the pivot.
@@ -55,26 +67,66 @@ bool HasListFor(const PixelList& list, const BitmapSprite& sprite)
            std::memcmp(list.image.data(), sprite.image, std::size_t(sprite.imageSize)) == 0;
 }
 
+namespace {
+
+// What a list is gathered into as its pixels are found: held apart from the list, which every pixel stored
+// into it could otherwise be taken to change.
+struct ListWalk {
+    int32_t count = 0;
+    int32_t left = INT16_MAX, right = INT16_MIN, top = INT16_MAX, bottom = INT16_MIN;
+    uint32_t farthestSquared = 0;
+
+    // Lists a pixel within 2^15 of the pivot either way; false when the list is full.
+    bool add(PixelList& list, uint8_t mode, int32_t rx, int32_t ry)
+    {
+        if (count == listedPixels)
+            return false;
+        left = std::min(left, rx), right = std::max(right, rx), top = std::min(top, ry), bottom = std::max(bottom, ry);
+        list.places[count] = {static_cast<int16_t>(rx), static_cast<int16_t>(ry)};
+        // Both within 2^15 in magnitude: the squared distance fits 32 bits unsigned.
+        const uint32_t ax = static_cast<uint32_t>(rx < 0 ? -rx : rx), ay = static_cast<uint32_t>(ry < 0 ? -ry : ry);
+        const uint32_t squared = ax * ax + ay * ay;
+        // The radial term as ShadingTerm takes it, from the squared distance already at hand.
+        list.terms[count] = mode == shadingRadial
+                                ? static_cast<uint8_t>(static_cast<int64_t>(std::sqrt(double(squared))))
+                                : ShadingTerm(mode, rx, ry);
+        farthestSquared = std::max(farthestSquared, squared);
+        ++count;
+        return true;
+    }
+};
+
+bool InPlaceRange(int64_t value)
+{
+    return value >= INT16_MIN && value <= INT16_MAX;
+}
+
+} // namespace
+
 bool ListPixels(const BitmapSprite& sprite, PixelList& list)
 {
     list.imageSize = 0;
     if (sprite.imageSize > listedImageBytes)
         return false;
-    list.count = 0;
-    list.farthestSquared = 0;
+    ListWalk walk;
     bool fits = true;
-    ForEachSetPixel(sprite, [&](int64_t rx, int64_t ry) {
-        if (list.count == listedPixels || rx < INT16_MIN || rx > INT16_MAX || ry < INT16_MIN || ry > INT16_MAX) {
-            fits = false;
-            return;
+    ForEachSetByte(sprite, [&](uint8_t bits, int64_t byteColumn, int64_t ry) {
+        // Checked pixel by pixel only in a byte that reaches past the range.
+        const bool inside = InPlaceRange(byteColumn) && InPlaceRange(byteColumn + 7) && InPlaceRange(ry);
+        for (uint32_t bit = 1, k = 7; bit < 0x100 && fits; bit <<= 1, --k) { // the rightmost pixel first
+            if ((bits & bit) == 0)
+                continue;
+            fits = (inside || (InPlaceRange(byteColumn + k) && InPlaceRange(ry))) &&
+                   walk.add(list, sprite.shadingMode, static_cast<int32_t>(byteColumn + k), static_cast<int32_t>(ry));
         }
-        list.places[list.count] = {static_cast<int16_t>(rx), static_cast<int16_t>(ry)};
-        list.terms[list.count] = ShadingTerm(sprite.shadingMode, rx, ry);
-        ++list.count;
-        list.farthestSquared = std::max(list.farthestSquared, rx * rx + ry * ry);
     });
     if (!fits)
         return false;
+    list.count = walk.count;
+    list.farthestSquared = walk.farthestSquared;
+    const bool any = walk.count > 0;
+    list.left = static_cast<int16_t>(any ? walk.left : 0), list.right = static_cast<int16_t>(any ? walk.right : 0);
+    list.top = static_cast<int16_t>(any ? walk.top : 0), list.bottom = static_cast<int16_t>(any ? walk.bottom : 0);
     list.bytesPerRow = sprite.bytesPerRow;
     list.pivotX = sprite.pivotX;
     list.pivotY = sprite.pivotY;

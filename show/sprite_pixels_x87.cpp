@@ -1,5 +1,6 @@
-// Drawing listed sprite pixels on the x87 (32-bit builds without SSE): one by one, with the conversions
-// truncating in the rounding mode rather than switching the mode around each of them.
+// Drawing listed sprite pixels on the x87 (32-bit builds without SSE): in integers where they are exact
+// (show/sprite_pixels_integer.cpp), else one by one, with the conversions truncating in the rounding mode
+// rather than switching the mode around each of them.
 #include <cmath>
 
 #include "show/listed_pixels.h"
@@ -44,6 +45,8 @@ __attribute__((noinline)) void DrawTruncatingThroughout(const PixelList& list, c
 
 void DrawListedFast(const PixelList& list, const ListedDraw& draw)
 {
+    if (DrawListedInIntegers(list, draw))
+        return;
     if (!ExactInEveryRounding(draw.sine, draw.cosine)) {
         DrawListedOneByOne(list, draw);
         return;

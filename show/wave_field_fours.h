@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <type_traits>
 
 #include "show/pixel_surface.h"
 #include "show/wave_field.h"
@@ -36,6 +37,9 @@ struct FoursDraw {
     // strip[k]: the colour of field rows k, k + 256, k + 512 and so on, cut to the pixel's bytes; for k up to
     // 258, so that four entries from any row on can be read at once.
     uint32_t strip[256 + 3];
+    // For stores that gather byte-sized pixels four to a word (StoreBlock::gathersShiftedBytes): the strip
+    // moved up by 8, 16 and 24 bits, so that a word is four entries or-ed together. Filled only for them.
+    uint32_t shifted[3][256 + 3];
 };
 
 // A batch of groups, side by side, and the screen rows they span inside the clip height.
@@ -50,15 +54,32 @@ struct ColumnBatch {
 // The four columns' strip runs for screen rows y to y + 3 of a group all four columns reach.
 struct BlockColours {
     const uint32_t* columns[4];
+    const uint32_t* shifted[3]; // the runs of columns 1 to 3 in FoursDraw::shifted (read only where filled)
 };
 
-template <int BytesPerPixel> void FillStrip(const WaveField& field, const PixelFormat& format, FoursDraw& d)
+// Whether a store reads FoursDraw::shifted.
+template <typename StoreBlock> constexpr bool GathersShiftedBytes()
+{
+    if constexpr (requires { std::decay_t<StoreBlock>::gathersShiftedBytes; })
+        return std::decay_t<StoreBlock>::gathersShiftedBytes;
+    return false;
+}
+
+template <int BytesPerPixel, bool FillShifted>
+void FillStrip(const WaveField& field, const PixelFormat& format, FoursDraw& d)
 {
     d.rowMask = field.shadingMode == shadingVertical ? 0xFF : 0;
     const PackedPalette colours = PackPalette(format, field.palette, field.colourOffset, d.rowMask + 1);
     const uint32_t pixelMask = BytesPerPixel == 4 ? 0xFFFFFFFF : (1u << (8 * BytesPerPixel)) - 1;
     for (uint32_t k = 0; k < 256 + 3; ++k)
         d.strip[k] = colours[k & d.rowMask] & pixelMask;
+    if constexpr (FillShifted && BytesPerPixel == 1) {
+        for (uint32_t k = 0; k < 256 + 3; ++k) {
+            d.shifted[0][k] = d.strip[k] << 8;
+            d.shifted[1][k] = d.strip[k] << 16;
+            d.shifted[2][k] = d.strip[k] << 24;
+        }
+    }
 }
 
 // Gathers the groups from field column on (left: the screen column of field column 0); returns the column
@@ -114,10 +135,12 @@ inline void DrawBatch(const FoursDraw& d, const ColumnBatch& batch, StoreBlock&&
         for (int g = 0; g < batch.count; ++g) {
             const ColumnGroup& group = batch.groups[g];
             if (y >= group.allBegin && y + rows <= group.allEnd) {
+                const uint32_t first1 = static_cast<uint32_t>(y - group.tops[1]) & d.rowMask;
+                const uint32_t first2 = static_cast<uint32_t>(y - group.tops[2]) & d.rowMask;
+                const uint32_t first3 = static_cast<uint32_t>(y - group.tops[3]) & d.rowMask;
                 const BlockColours colours = {{d.strip + (static_cast<uint32_t>(y - group.tops[0]) & d.rowMask),
-                                               d.strip + (static_cast<uint32_t>(y - group.tops[1]) & d.rowMask),
-                                               d.strip + (static_cast<uint32_t>(y - group.tops[2]) & d.rowMask),
-                                               d.strip + (static_cast<uint32_t>(y - group.tops[3]) & d.rowMask)}};
+                                               d.strip + first1, d.strip + first2, d.strip + first3},
+                                              {d.shifted[0] + first1, d.shifted[1] + first2, d.shifted[2] + first3}};
                 storeBlock(row + group.at, d.pitch, colours, rows);
             } else if (y + rows > group.highest && y < group.lowest + d.height) {
                 DrawEdgeRows<BytesPerPixel>(d, group, row, y, rows);
@@ -137,7 +160,7 @@ void DrawColumnsInFours(const WaveField& field, const PixelSurface& surface, int
     d.pitch = surface.pitch;
     d.clipHeight = surface.clipHeight;
     d.height = field.height;
-    FillStrip<BytesPerPixel>(field, surface, d);
+    FillStrip<BytesPerPixel, GathersShiftedBytes<StoreBlock>()>(field, surface, d);
     // The field columns that land inside the clip width, in 64 bits so that no position can overflow; a
     // batch of groups at a time.
     const int64_t left = int64_t(x0) + shiftX;

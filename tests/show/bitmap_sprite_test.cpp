@@ -2,6 +2,7 @@
 // turned placement of pixels, clipping and the order in which overlapping pixels are drawn.
 #include "show/bitmap_sprite.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -465,8 +466,11 @@ TEST(BitmapSprite, FastPathEqualsOneByOneForEveryPivotAngleAndEdge)
     // of 3, and the largest and the star also by the angles either side of each axis where the x87 way
     // changes (sine or cosine near 2^-14), all with the whole sprite inside; then with the farthest pixel
     // turned toward each edge and the pivot 1 pixel nearer the edge than that pixel's distance (that pixel
-    // lands outside, so the draw must clip) and 2 farther (it fits).
+    // lands outside, so the draw must clip) and 2 farther (it fits). The integer way, where it takes a draw,
+    // too, by the same angles and also by those either side of each axis where it stops taking them (sine or
+    // cosine near 2^-9).
     static PixelList list; // large: not on the stack
+    int32_t drawnInIntegers = 0;
     uint32_t colours[256];
     for (uint32_t term = 0; term < 256; ++term)
         colours[term] = (term + 1) * 0x010101u; // never 0 (terms here stay below 255), different in every size
@@ -500,14 +504,19 @@ TEST(BitmapSprite, FastPathEqualsOneByOneForEveryPivotAngleAndEdge)
             DrawListedOneByOne(list, definition);
             actual.attach(0, 0, 0);
             DrawListedFast(list, SetUpListedDraw(list, sine, cosine, x, y, colours));
-            return expected.storage == actual.storage;
+            if (expected.storage != actual.storage)
+                return false;
+            std::fill(actual.pixels(), actual.pixels() + side * side * size, 0);
+            const bool inIntegers = DrawListedInIntegers(list, SetUpListedDraw(list, sine, cosine, x, y, colours));
+            drawnInIntegers += inIntegers;
+            return !inIntegers || expected.storage == actual.storage;
         };
         for (int k = 0; k < 8; ++k) {
             const float angle = float((radius + 120) * 3 % 45 + 45 * k);
             ASSERT_TRUE(compare(angle, reach, reach)) << "radius " << radius << ", angle " << angle;
         }
         for (float axis : {0.0f, 90.0f, 180.0f, 270.0f, 360.0f})
-            for (float off : {-0.0042f, -0.0033f, 0.0033f, 0.0042f})
+            for (float off : {-0.13f, -0.1f, -0.0042f, -0.0033f, 0.0033f, 0.0042f, 0.1f, 0.13f})
                 ASSERT_TRUE(std::abs(radius) < 120 || compare(axis + off, reach, reach)) << "radius " << radius;
         // The farthest pixel turned toward each edge, then the pivot moved toward it.
         const double toward = std::atan2(list.places[farthest].ry, list.places[farthest].rx) / degreesToRadians;
@@ -518,6 +527,79 @@ TEST(BitmapSprite, FastPathEqualsOneByOneForEveryPivotAngleAndEdge)
                 const int32_t y = edge == 1 ? side - 1 - gap : edge == 3 ? gap : reach;
                 ASSERT_TRUE(compare(angle, x, y)) << "radius " << radius << ", edge " << edge << ", gap " << gap;
             }
+        }
+    }
+    EXPECT_GT(drawnInIntegers, 242 * 8); // at least the draws turned by multiples of 3 degrees
+}
+
+TEST(BitmapSprite, IntegerWayTakesOnlyDrawsItComputesExactly)
+{
+    // The integer way draws where the sine and cosine are multiples of 2^-32 of at most 1 and its tables
+    // reach the list and the clip height; elsewhere it must refuse the draw and leave the frame as it was.
+    // A 16-wide image, 2 rows; the pivot placed so that the list's columns or rows reach as far as given.
+    struct Case {
+        const char* name;
+        double sine, cosine;
+        int32_t pivotX, pivotY;
+        uint32_t clipHeight;
+        bool taken;
+    } const cases[] = {
+        {"30 degrees", float(0.5), float(0.8660254037844386), 8, 1, 64, true},
+        {"no turn", 0.0, 1.0, 8, 1, 64, true},
+        {"2^-9 is a multiple of 2^-32", 0x1p-9, 1.0, 8, 1, 64, true},
+        {"2^-20 is a multiple of 2^-32", 0x1p-20, 1.0, 8, 1, 64, true},
+        {"sine below 2^-9 with its lowest bit at 2^-33", 0x1.000002p-10, 1.0, 8, 1, 64, false},
+        {"cosine of 90 degrees in single precision", 1.0, double(float(PortableCosine(90 * degreesToRadians))), 8, 1,
+         64, false},
+        {"more than 1", 1.0, 2.0, 8, 1, 64, false},
+        {"not a number", std::nan(""), 1.0, 8, 1, 64, false},
+        {"columns reach -1024", 0.5, 0.5, 1024, 1, 64, true},
+        {"columns reach -1025", 0.5, 0.5, 1025, 1, 64, false},
+        {"columns reach 1023", 0.5, 0.5, -1008, 1, 64, true},
+        {"columns reach 1024", 0.5, 0.5, -1009, 1, 64, false},
+        {"rows reach -1025", 0.5, 0.5, 8, 1025, 64, false},
+        {"rows reach 1024", 0.5, 0.5, 8, -1023, 64, false},
+        {"clip height 2048", 0.5, 0.5, 8, 1, 2048, true},
+        {"clip height 2049", 0.5, 0.5, 8, 1, 2049, false},
+    };
+    static PixelList list;
+    const uint8_t image[4] = {0x80, 0x01, 0x81, 0x00}; // columns 0 and 15 of row 0, 0 and 7 of row 1
+    const uint32_t colours[256] = {0xAB};
+    for (const Case& c : cases) {
+        BitmapSprite sprite(16, 2, 4, image);
+        sprite.pivotX = c.pivotX, sprite.pivotY = c.pivotY;
+        ASSERT_TRUE(ListPixels(sprite, list)) << c.name;
+        uint8_t pixels[64 * 64] = {};
+        ListedDraw draw = SetUpListedDraw(list, c.sine, c.cosine, 0, 0, colours);
+        draw.pixels = pixels, draw.pitch = 64, draw.bytesPerPixel = 1, draw.clipWidth = 64;
+        draw.clipHeight = c.clipHeight, draw.clip = true;
+        // Where it is taken, it draws what the definition draws. (Nothing lands below row 16: the clip height
+        // past 64 only matters to the choice.)
+        uint8_t expected[64 * 64] = {};
+        ListedDraw definition = draw;
+        definition.pixels = expected;
+        if (c.taken)
+            DrawListedOneByOne(list, definition);
+        EXPECT_EQ(DrawListedInIntegers(list, draw), c.taken) << c.name;
+        EXPECT_TRUE(std::equal(pixels, pixels + 64 * 64, expected)) << c.name;
+    }
+}
+
+TEST(BitmapSprite, ListedRadialTermsAreTheTruncatedRootsFarOut)
+{
+    // The list steps its radial terms' roots from pixel to pixel; they must be the definition's truncated
+    // double roots at every distance, up to the farthest a list holds, where the roots jump between rows.
+    static PixelList list;
+    std::array<uint8_t, 64 * 8> image{};
+    for (std::size_t n = 0; n < image.size(); ++n)
+        image[n] = uint8_t(0x5B * (n + 1) | 0x81);
+    for (auto [pivotX, pivotY] : {std::pair{32, 4}, {-32000, 32000}, {32767 - 7, -32760}, {700, -1000}}) {
+        BitmapSprite sprite(64 * 8, 8, int32_t(image.size()), image.data());
+        sprite.pivotX = pivotX, sprite.pivotY = pivotY, sprite.shadingMode = shadingRadial;
+        ASSERT_TRUE(ListPixels(sprite, list)) << pivotX;
+        for (int32_t i = 0; i < list.count; ++i) {
+            const double rx = list.places[i].rx, ry = list.places[i].ry;
+            ASSERT_EQ(list.terms[i], uint8_t(int64_t(std::sqrt(rx * rx + ry * ry)))) << pivotX << " pixel " << i;
         }
     }
 }
