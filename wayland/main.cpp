@@ -101,8 +101,9 @@ bool WaitAndDispatch()
     return wl_display_dispatch_pending(display) >= 0;
 }
 
-// Frames until the show ends: when an output that shows the show's last frame is ready for another, the
-// show draws the next (at the monotonic tick less startTick, or with a fixed tick at frameNumber * tickMs),
+// Frames until the show ends. Each turn first acts on what the compositor said since the last (the listeners
+// only record it); then, when an output that shows the show's last frame is ready for another, the show draws
+// the next (at the monotonic tick less startTick, or with a fixed tick at frameNumber * tickMs),
 // and the last frame is put on every ready output that does not show it yet. So the show draws once per
 // refresh of its fastest output, however many outputs there are; a held picture (the frame limit reached)
 // is still put on outputs that have not shown it. The compositor's frame callbacks are the schedule: one per
