@@ -118,30 +118,40 @@ void ReleaseDevices()
     host.pointerPlaced = false;
 }
 
-void OnCapabilities(void*, wl_seat* seat, uint32_t capabilities)
+// Only recorded: the frame loop's step (ApplySeatChanges) asks for the devices.
+void OnCapabilities(void*, wl_seat*, uint32_t capabilities)
 {
     WaylandHost& host = waylandHost;
-    ReleaseDevices();
-    if ((capabilities & WL_SEAT_CAPABILITY_KEYBOARD) != 0) {
-        host.keyboard = wl_seat_get_keyboard(seat);
-        wl_keyboard_add_listener(host.keyboard, &keyboardListener, nullptr);
-    }
-    if ((capabilities & WL_SEAT_CAPABILITY_POINTER) != 0) {
-        host.pointer = wl_seat_get_pointer(seat);
-        wl_pointer_add_listener(host.pointer, &pointerListener, nullptr);
-    }
-    if ((capabilities & WL_SEAT_CAPABILITY_TOUCH) != 0) {
-        host.touch = wl_seat_get_touch(seat);
-        wl_touch_add_listener(host.touch, &touchListener, nullptr);
-    }
+    host.seatCapabilities = capabilities;
+    host.capabilitiesDue = true;
 }
 void OnSeatName(void*, wl_seat*, const char*) {}
 const wl_seat_listener seatListener = {OnCapabilities, OnSeatName};
 
+// The devices the seat now has, each with its listener.
+void TakeDevices()
+{
+    WaylandHost& host = waylandHost;
+    ReleaseDevices();
+    if ((host.seatCapabilities & WL_SEAT_CAPABILITY_KEYBOARD) != 0) {
+        host.keyboard = wl_seat_get_keyboard(host.seat);
+        wl_keyboard_add_listener(host.keyboard, &keyboardListener, nullptr);
+    }
+    if ((host.seatCapabilities & WL_SEAT_CAPABILITY_POINTER) != 0) {
+        host.pointer = wl_seat_get_pointer(host.seat);
+        wl_pointer_add_listener(host.pointer, &pointerListener, nullptr);
+    }
+    if ((host.seatCapabilities & WL_SEAT_CAPABILITY_TOUCH) != 0) {
+        host.touch = wl_seat_get_touch(host.seat);
+        wl_touch_add_listener(host.touch, &touchListener, nullptr);
+    }
+    host.capabilitiesDue = false;
+}
+
 } // namespace
 
 // The first seat only: a saver ends on the input of the seat in front of it.
-void BindSeat(uint32_t name, uint32_t version)
+void AddSeat(uint32_t name, uint32_t version)
 {
     WaylandHost& host = waylandHost;
     if (host.seat != nullptr)
@@ -152,17 +162,35 @@ void BindSeat(uint32_t name, uint32_t version)
     wl_seat_add_listener(host.seat, &seatListener, nullptr);
 }
 
-void ForgetGlobal(uint32_t name)
+bool RemoveSeat(uint32_t name)
 {
     WaylandHost& host = waylandHost;
-    if (host.seat != nullptr && name == host.seatName) {
-        ReleaseDevices();
-        if (wl_seat_get_version(host.seat) >= WL_SEAT_RELEASE_SINCE_VERSION)
-            wl_seat_release(host.seat);
-        else
-            wl_seat_destroy(host.seat);
-        host.seat = nullptr;
+    if (host.seat == nullptr || name != host.seatName)
+        return false;
+    host.seatGone = true;
+    return true;
+}
+
+void ApplySeatChanges()
+{
+    WaylandHost& host = waylandHost;
+    if (host.seatGone)
+        ReleaseSeat();
+    else if (host.seat != nullptr && host.capabilitiesDue)
+        TakeDevices();
+}
+
+void ReleaseSeat()
+{
+    WaylandHost& host = waylandHost;
+    if (host.seat == nullptr)
         return;
-    }
-    ForgetOutputNamed(name);
+    ReleaseDevices();
+    if (wl_seat_get_version(host.seat) >= WL_SEAT_RELEASE_SINCE_VERSION)
+        wl_seat_release(host.seat);
+    else
+        wl_seat_destroy(host.seat);
+    host.seat = nullptr;
+    host.seatGone = false;
+    host.capabilitiesDue = false;
 }

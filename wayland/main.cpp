@@ -10,8 +10,8 @@
 #include <ctime>
 #include <poll.h>
 
-#include "host_rules/number_reading.h"
 #include "host_rules/pointer_travel.h"
+#include "posix/front_end.h"
 #include "posix/host_process.h"
 #include "show/pixel_format.h"
 #include "show/screen_geometry.h"
@@ -20,74 +20,38 @@
 
 namespace {
 
-const char usage[] = "usage: orvelle-wayland [options]\n"
-                     "Orvelle's night scene as a Wayland screen saver: every output covered, black, with a 640x480\n"
-                     "picture centred, until a key, a click, a touch or a mouse movement of more than 4 pixels.\n"
-                     "\n"
-                     "  --display NAME      the Wayland display to use (default: $WAYLAND_SOCKET, a connection handed\n"
-                     "                      over by a screen locker, else $WAYLAND_DISPLAY, else wayland-0)\n"
-                     "  --xdg-shell         fullscreen windows even where the compositor offers the layer shell\n"
-                     "  --help, --version   show this text, or the version\n"
-                     "\n"
-                     "  --tick-ms N         for tests: frame i is drawn at i*N ms of the show's clock\n"
-                     "  --frames K          for tests: the picture stays at frame K\n"
-                     "\n"
-                     "It covers each output with a layer-shell surface on the overlay layer (sway, labwc, river,\n"
-                     "Hyprland, KDE Plasma), else with a fullscreen xdg-shell window on each output (GNOME).\n"
-                     "Without a seat (a locker's sub-process) it runs until it is ended. SIGTERM and SIGINT end it;\n"
-                     "a compositor that goes away ends it with exit status 1.\n"
-                     "\n"
-                     "Started when the desktop is idle, by swayidle:\n"
-                     "  swayidle -w timeout 300 'orvelle-wayland'\n"
-                     "As the picture of a screen locker that runs a saver as its sub-process:\n"
-                     "  swayidle -w timeout 300 'swaylock-plugin --command orvelle-wayland'\n";
+bool xdgShell = false; // --xdg-shell: fullscreen windows even where the compositor offers the layer shell
 
-struct Options {
-    const char* displayName = nullptr;
-    bool xdgShell = false;
-    uint32_t tickMs = 0; // 0: the monotonic clock; else frame i is drawn at i*tickMs ms
-    uint32_t frames = 0; // 0: no limit; else the picture stays at frame K
+constexpr HostOption ownOptions[] = {{"xdg-shell", false}};
+
+bool TakeOwnOption(int, const char*)
+{
+    xdgShell = true;
+    return true;
+}
+
+const HostFrontEnd waylandFrontEnd = {
+    "orvelle-wayland",
+    ORVELLE_WAYLAND_VERSION,
+    "Orvelle's night scene as a Wayland screen saver: every output covered, black, with a 640x480\n"
+    "picture centred, until a key, a click, a touch or a mouse movement of more than 4 pixels.\n",
+    "  --display NAME      the Wayland display to use (default: $WAYLAND_SOCKET, a connection handed\n"
+    "                      over by a screen locker, else $WAYLAND_DISPLAY, else wayland-0)\n"
+    "  --xdg-shell         fullscreen windows even where the compositor offers the layer shell\n",
+    "It covers each output with a layer-shell surface on the overlay layer (sway, labwc, river,\n"
+    "Hyprland, KDE Plasma), else with a fullscreen xdg-shell window on each output (GNOME).\n"
+    "Without a seat (a locker's sub-process) it runs until it is ended. SIGTERM and SIGINT end it;\n"
+    "a compositor that goes away ends it with exit status 1.\n"
+    "\n"
+    "Started when the desktop is idle, by swayidle:\n"
+    "  swayidle -w timeout 300 'orvelle-wayland'\n"
+    "As the picture of a screen locker that runs a saver as its sub-process:\n"
+    "  swayidle -w timeout 300 'swaylock-plugin --command orvelle-wayland'\n",
+    {ownOptions, 1, TakeOwnOption},
 };
-
-enum class OptionsResult { run, help, version, error };
 
 static_assert(screenGeometry.width == 640 && screenGeometry.height == 480);
 static_assert(mouseThreshold == 4, "the usage text says how far the mouse may move");
-
-OptionsResult ReadOptions(int argc, char** argv, Options& options, char* message, int messageSize)
-{
-    for (int i = 1; i < argc; ++i) {
-        const char* name = argv[i][0] == '-' ? argv[i] + (argv[i][1] == '-' ? 2 : 1) : nullptr;
-        if (name != nullptr && std::strcmp(name, "help") == 0)
-            return OptionsResult::help;
-        if (name != nullptr && std::strcmp(name, "version") == 0)
-            return OptionsResult::version;
-        if (name != nullptr && std::strcmp(name, "xdg-shell") == 0) {
-            options.xdgShell = true;
-            continue;
-        }
-        const bool takesValue =
-            name != nullptr && (std::strcmp(name, "display") == 0 || std::strcmp(name, "tick-ms") == 0 ||
-                                std::strcmp(name, "frames") == 0);
-        if (!takesValue || i + 1 >= argc) {
-            std::snprintf(message, messageSize, takesValue ? "%s needs a value" : "unknown option: %s", argv[i]);
-            return OptionsResult::error;
-        }
-        const char* value = argv[++i];
-        bool valid = true;
-        if (name[0] == 'd')
-            options.displayName = value;
-        else if (name[0] == 't')
-            valid = ReadUnsigned(value, 10, options.tickMs) && options.tickMs > 0;
-        else
-            valid = ReadUnsigned(value, 10, options.frames) && options.frames > 0;
-        if (!valid) {
-            std::snprintf(message, messageSize, "%s: '%s' is not a valid value", argv[i - 1], value);
-            return OptionsResult::error;
-        }
-    }
-    return OptionsResult::run;
-}
 
 // Why the connection failed, in one line.
 void SayConnectionLost()
@@ -137,23 +101,26 @@ bool WaitAndDispatch()
     return wl_display_dispatch_pending(display) >= 0;
 }
 
-// Frames until the show ends: when an output that shows the show's last frame is ready for another, the
-// show draws the next (at the monotonic tick less startTick, or with a fixed tick at frameNumber * tickMs),
+// Frames until the show ends. Each turn first acts on what the compositor said since the last (the listeners
+// only record it); then, when an output that shows the show's last frame is ready for another, the show draws
+// the next (at the monotonic tick less startTick, or with a fixed tick at frameNumber * tickMs),
 // and the last frame is put on every ready output that does not show it yet. So the show draws once per
 // refresh of its fastest output, however many outputs there are; a held picture (the frame limit reached)
 // is still put on outputs that have not shown it. The compositor's frame callbacks are the schedule: one per
 // refresh it shows the surface at, none for a hidden one, never a backlog, so the host keeps no timer of its
 // own. Returns the exit status: 0 for user activity or a signal, 1 for a lost connection or a failure.
-int RunFrames(const Options& options, uint32_t startTick)
+int RunFrames(const CommonOptions& options, uint32_t startTick)
 {
     WaylandHost& host = waylandHost;
     uint32_t frameNumber = 0;
     while (true) {
+        ApplySeatChanges();
+        ApplyOutputChanges();
         if (host.ending || endSignal != 0)
             return 0;
         if (host.failed)
             return 1;
-        const bool held = options.frames != 0 && frameNumber >= options.frames;
+        const bool held = FrameHeld(options, frameNumber);
         bool wantNext, wantLast;
         OutputsReady(frameNumber, wantNext, wantLast);
         // The first frame is drawn before anything is put, so that no output starts with a blank picture.
@@ -161,8 +128,7 @@ int RunFrames(const Options& options, uint32_t startTick)
             ++frameNumber;
             const FrameCanvas canvas = TakeFrameCanvas();
             ClearShowFrame(canvas.pixels, canvas.pitch);
-            DrawShowFrame(canvas.pixels, canvas.pitch,
-                          options.tickMs != 0 ? frameNumber * options.tickMs : MonotonicTick() - startTick);
+            DrawShowFrame(canvas.pixels, canvas.pitch, FrameTick(options, frameNumber, startTick));
             wantLast = true;
         }
         if (wantLast && PutDueOutputs(frameNumber))
@@ -179,15 +145,10 @@ int RunFrames(const Options& options, uint32_t startTick)
 int main(int argc, char** argv)
 {
     CatchEndSignals();
-    Options options;
-    char message[256];
-    switch (ReadOptions(argc, argv, options, message, sizeof message)) {
-    case OptionsResult::help: return Answer("orvelle-wayland", usage);
-    case OptionsResult::version: return Answer("orvelle-wayland", "orvelle-wayland " ORVELLE_WAYLAND_VERSION "\n");
-    case OptionsResult::error: std::fprintf(stderr, "orvelle-wayland: %s\n", message); return 2;
-    case OptionsResult::run: break;
-    }
-    waylandHost.useLayerShell = !options.xdgShell;
+    CommonOptions options;
+    if (const int status = TakeCommandLine(argc, argv, waylandFrontEnd, options); status >= 0)
+        return status;
+    waylandHost.useLayerShell = !xdgShell;
     if (!ConnectHost(options.displayName)) {
         CloseHost();
         return 1;

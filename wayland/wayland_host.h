@@ -43,9 +43,14 @@ struct HostOutput {
     xdg_toplevel* toplevel = nullptr;
     wp_viewport* viewport = nullptr;
     wp_fractional_scale_v1* fractionalScale = nullptr;
-    bool configured = false;   // a configure has been acknowledged: buffers may be attached
-    SurfaceLayout layout;      // of the buffers below
-    uint8_t* memory = nullptr; // the mapping of both buffers
+    bool gone = false;            // the registry has taken the output away: let go of at the loop's next turn
+    bool closed = false;          // the compositor has dropped the layer surface: it is not made again
+    bool layoutDue = false;       // the output or its surface has said something new: the layout is worked out again
+    bool configureDue = false;    // a configure waits to be acknowledged
+    uint32_t configureSerial = 0; // the latest configure's
+    bool configured = false;      // a configure has been acknowledged: buffers may be attached
+    SurfaceLayout layout;         // of the buffers below
+    uint8_t* memory = nullptr;    // the mapping of both buffers
     size_t memorySize = 0;
     ShmBuffer buffers[2];
     wl_callback* frameCallback = nullptr; // the compositor's call for the next frame, while waited for
@@ -66,6 +71,9 @@ struct WaylandHost {
     bool useLayerShell = true; // false: fullscreen xdg-shell toplevels even where layer-shell is offered
     wl_seat* seat = nullptr;
     uint32_t seatName = 0;
+    bool seatGone = false;         // the registry has taken the seat away
+    uint32_t seatCapabilities = 0; // the devices the seat said it has
+    bool capabilitiesDue = false;  // ... since the devices were last asked for
     wl_keyboard* keyboard = nullptr;
     wl_pointer* pointer = nullptr;
     wl_touch* touch = nullptr;
@@ -77,18 +85,36 @@ struct WaylandHost {
     HostOutput outputs[maxMonitors]; // the hosts' cap: outputs past it stay uncovered, said once on stderr
 };
 
-// The process's one host.
+// The process's one host. The listeners write what the compositor says into it; the frame loop acts on it.
 extern WaylandHost waylandHost;
 
 // Connects to the display (the name, else $WAYLAND_SOCKET or $WAYLAND_DISPLAY, as libwayland chooses) and
 // binds the globals; false, with one line on stderr, when it cannot or a needed global is missing.
 bool ConnectHost(const char* displayName);
 
-// The registry's globals, offered or taken away; the outputs' and seats' are handled here.
-void BindOutput(uint32_t name, uint32_t version);
-void BindSeat(uint32_t name, uint32_t version);
-void ForgetGlobal(uint32_t name);
-void ForgetOutputNamed(uint32_t name);
+// What the registry hands on: an output or a seat offered (bound here) or taken away (marked, let go of at
+// the loop's next turn). RemoveSeat says whether the name was the seat's.
+void AddOutput(uint32_t name, uint32_t version);
+void RemoveOutput(uint32_t name);
+void AddSeat(uint32_t name, uint32_t version);
+bool RemoveSeat(uint32_t name);
+
+// The frame loop's step, once per turn: acts on what the listeners marked since the last (surfaces made,
+// configures acknowledged, buffers made, devices asked for, what went let go of).
+void ApplyOutputChanges();
+void ApplySeatChanges();
+
+// Lets go of every output and the seat, when the host closes.
+void ReleaseOutputs();
+void ReleaseSeat();
+
+// An output's two buffers, made for its layout in one memory file (false, said on stderr, when they cannot
+// be), freed, and the one the compositor does not hold (none while the output is not ready for a frame).
+bool MakeBuffers(HostOutput& output);
+void FreeBuffers(HostOutput& output);
+ShmBuffer* FreeBuffer(HostOutput& output);
+// Copies the show's last frame into the buffer at the layout's place, unless it was drawn there.
+void CopyLastPicture(const HostOutput& output, ShmBuffer& buffer);
 
 // Where the show draws its next frame (640x480 xrgb8888 pixels, rows pitch bytes apart): the picture's
 // place in a free buffer of a ready output that shows all of the picture, else memory of the host's own.

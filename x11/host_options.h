@@ -1,10 +1,10 @@
-// The X11 saver's command line, read the way XScreenSaver's programs read theirs: where to draw, which
-// display, and the fixed clock that tests use.
+// The X11 saver's command line, read the way XScreenSaver's programs read theirs: where to draw, besides the
+// display and the test clock that both Linux hosts take.
 #pragma once
 
 #include <cstdint>
 
-#include "host_rules/number_reading.h"
+#include "posix/front_end.h"
 
 // Where the picture goes.
 enum class Placement {
@@ -16,18 +16,11 @@ enum class Placement {
 
 struct HostOptions {
     Placement placement = Placement::ownWindow;
-    bool placementGiven = false;       // a placement option was on the command line
-    uint32_t windowId = 0;             // the window of -window-id or XSCREENSAVER_WINDOW (ReadWindowId)
-    const char* displayName = nullptr; // -display, else $DISPLAY
-    uint32_t tickMs = 0;               // 0: the monotonic clock; else frame i is drawn at i*tickMs ms
-    uint32_t frames = 0;               // 0: no limit; else the picture stays at frame K
+    bool placementGiven = false; // a placement option was on the command line
+    uint32_t windowId = 0;       // the window of -window-id or XSCREENSAVER_WINDOW (ReadWindowId)
+    CommonOptions common;        // -display, else $DISPLAY; the test clock
 };
 
-enum class OptionsResult { run, help, version, error };
-
-// Reads argv into options. One or two leading dashes are accepted for every option. On error the one-line
-// reason is in message.
-OptionsResult ReadHostOptions(int argc, const char* const* argv, HostOptions& options, char* message, int messageSize);
-
-extern const char hostUsage[];
-extern const char hostVersion[];
+// The process's options, which the front end fills.
+extern HostOptions hostOptions;
+extern const HostFrontEnd x11FrontEnd;

@@ -11,6 +11,7 @@
 #include <poll.h>
 
 #include "host_rules/frame_schedule.h"
+#include "host_rules/number_reading.h"
 #include "host_rules/show_ending.h"
 #include "posix/host_process.h"
 #include "x11/refresh_rate.h"
@@ -99,7 +100,7 @@ bool PutDuePicture(const HostOptions& options, uint32_t startTick, PumpState& pu
         return false;
     if (!held && FrameDue(pump.schedule, now)) {
         ++pump.frameNumber;
-        DrawPicture(options.tickMs != 0 ? pump.frameNumber * options.tickMs : MonotonicTick() - startTick);
+        DrawPicture(FrameTick(options.common, pump.frameNumber, startTick));
         PutPicture(pump.bordersDue);
         pump.bordersDue = false;
         return true;
@@ -145,7 +146,7 @@ void RunFramePump(const HostOptions& options, uint32_t startTick)
         }
         if (ending || x11Host.windowGone || endSignal != 0)
             return;
-        const bool held = options.frames != 0 && pump.frameNumber >= options.frames;
+        const bool held = FrameHeld(options.common, pump.frameNumber);
         const uint32_t now = MonotonicMicroseconds();
         if (PutDuePicture(options, startTick, pump, held, now))
             continue;
@@ -176,22 +177,13 @@ int main(int argc, char** argv)
 {
     CatchEndSignals();
 
-    HostOptions options;
-    char message[256];
-    switch (ReadHostOptions(argc, argv, options, message, sizeof message)) {
-    case OptionsResult::help: return Answer("orvelle", hostUsage);
-    case OptionsResult::version: {
-        char version[64];
-        std::snprintf(version, sizeof version, "orvelle %s\n", hostVersion);
-        return Answer("orvelle", version);
-    }
-    case OptionsResult::error: std::fprintf(stderr, "orvelle: %s\n", message); return 2;
-    case OptionsResult::run: break;
-    }
+    HostOptions& options = hostOptions;
+    if (const int status = TakeCommandLine(argc, argv, x11FrontEnd, options.common); status >= 0)
+        return status;
     if (!TakeSaverWindow(options))
         return 1;
 
-    if (!OpenHostDisplay(options.displayName))
+    if (!OpenHostDisplay(options.common.displayName))
         return 1;
     if (!SetUpHostWindow(options.placement, options.windowId)) {
         CloseHost(true);

@@ -157,6 +157,7 @@ extern "C" void (*__init_array_start[])();
 extern "C" void (*__init_array_end[])();
 
 // Called by _start with the initial stack: the argument count, then the arguments.
+extern "C" [[noreturn]] void BareStart(uint32_t* stack);
 extern "C" [[noreturn]] void BareStart(uint32_t* stack)
 {
     UseDoublePrecision();

@@ -323,6 +323,7 @@ FakeDevice device;
 
 // With ORVELLE_FAKE_DDRAW=unloadable the library refuses to load, as on Windows 95 without DirectX,
 // which has no ddraw.dll.
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, void*);
 extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, void*)
 {
     char name[16] = "";

@@ -15,6 +15,8 @@
 #if defined(__x86_64__)
 extern "C" int32_t CallInHandlerFrame(GuardedFunction function, const void* argument);
 extern "C" PEXCEPTION_ROUTINE testFrameHandler;
+extern "C" EXCEPTION_DISPOSITION TestFrameHandler(EXCEPTION_RECORD* exception, void* frame, CONTEXT* context,
+                                                  void* dispatcher);
 PEXCEPTION_ROUTINE testFrameHandler = nullptr;
 
 extern "C" EXCEPTION_DISPOSITION TestFrameHandler(EXCEPTION_RECORD* exception, void* frame, CONTEXT* context,
