@@ -3,11 +3,13 @@
 
 #include "display/screen_monitors.h"
 #include "host_rules/picture_placement.h"
+#include "show/frame_clock.h"
 #include "show/screen_geometry.h"
 #include "show/show_host.h"
 #include "win32/japanese_text.h"
 
 WindowsHost windowsHost;
+int32_t isPreview = 0;
 
 namespace {
 
@@ -47,7 +49,7 @@ void PlacePictureInWindow(WindowsHost& host, HWND window)
     POINT origin = {0, 0};
     ClientToScreen(window, &origin);
     MonitorList monitors = {};
-    if (!host.preview)
+    if (isPreview == 0)
         ReadScreenMonitors(monitors);
     const MonitorPlacement place = PlaceOnPrimary({origin.x, origin.y, host.clientWidth, host.clientHeight},
                                                   monitors.boxes, monitors.count, monitors.primary);
@@ -90,8 +92,7 @@ void StartShowOnDisplay(WindowsHost& host, HWND window)
         return;
     CentreOnPrimarySurface(host);
     // The frame clock starts at the end of the set-up, then the show takes the display's format.
-    host.showStartTick = GetTickCount();
-    StartShow(format, host.showStartTick);
+    StartShow(format, GetTickCount());
     // The rate the vertical-blank wait is held to; a failed call reports none.
     DWORD refreshRate = 0;
     if (host.device.directDraw->GetMonitorFrequency(&refreshRate) != DD_OK)
@@ -109,7 +110,7 @@ void StartShowOnDisplay(WindowsHost& host, HWND window)
 
 void OnDestroy(WindowsHost& host)
 {
-    if (host.preview) {
+    if (isPreview != 0) {
         DeleteObject(host.previewBitmap);
         host.previewBitmap = nullptr;
         return;
@@ -152,7 +153,7 @@ void OnPaint(const WindowsHost& host, HWND window)
         return;
     PAINTSTRUCT paint;
     const HDC dc = BeginPaint(window, &paint);
-    if (host.preview)
+    if (isPreview != 0)
         PaintPreview(host, dc);
     else
         PaintErrorText(host, window, dc);
@@ -180,7 +181,7 @@ void DrawFrame(WindowsHost& host)
     DDSURFACEDESC locked = {};
     locked.dwSize = sizeof locked;
     if (device.offscreenSurface->Lock(nullptr, &locked, DDLOCK_WAIT, nullptr) == DD_OK) {
-        DrawShowFrame(static_cast<uint8_t*>(locked.lpSurface), locked.lPitch, GetTickCount() - host.showStartTick);
+        DrawShowFrame(static_cast<uint8_t*>(locked.lpSurface), locked.lPitch, GetTickCount() - startTick);
         device.offscreenSurface->Unlock(nullptr);
     }
     device.directDraw->WaitForVerticalBlank(DDWAITVB_BLOCKBEGIN, nullptr);
@@ -192,7 +193,7 @@ void DrawFrame(WindowsHost& host)
 void OnCreate(WindowsHost& host, HWND window)
 {
     PlacePictureInWindow(host, window);
-    if (host.preview)
+    if (isPreview != 0)
         LoadPreviewPicture(host, window);
     else
         StartShowOnDisplay(host, window);
@@ -200,15 +201,9 @@ void OnCreate(WindowsHost& host, HWND window)
 
 } // namespace
 
-void PrepareSaverWindowProc(bool preview, WNDPROC next)
+void PrepareSaverWindowProc(WNDPROC next)
 {
-    windowsHost.preview = preview;
     windowsHost.nextProcedure = next;
-}
-
-void CentrePicture(int32_t clientWidth, int32_t clientHeight, RECT& source, RECT& dest)
-{
-    PictureRects(PlacePicture(clientWidth, clientHeight), source, dest);
 }
 
 LRESULT SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)

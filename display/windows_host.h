@@ -13,7 +13,6 @@
 
 struct WindowsHost {
     // Given by the shell before the window is made (PrepareSaverWindowProc).
-    bool preview;          // the window is a preview child: a picture, no device and no timer
     WNDPROC nextProcedure; // every message goes on to it after the show's own handling
     // Found at the window's creation.
     HWND displayWindow;  // the saver window
@@ -33,8 +32,6 @@ struct WindowsHost {
     // Pacing for a vertical-blank wait that does not wait. The window thread writes it inside a frame, the
     // timer thread only after it has seen framePending cleared, so the two never touch it at once.
     FramePacing pacing;
-    // The tick the show was started at: each frame's elapsed time is counted from it, modulo 2^32.
-    uint32_t showStartTick;
 };
 
 // The process's one host.

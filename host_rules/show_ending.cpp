@@ -16,7 +16,8 @@ bool EndsShow(PointerOrigin& origin, ShowEvent event)
         origin = {event.x, event.y};
         return true;
     case ShowEventKind::activationGained:
-    case ShowEventKind::powerNotice: return false;
+    case ShowEventKind::powerNotice:
+    case ShowEventKind::none: return false;
     }
     return false;
 }

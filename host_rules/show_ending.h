@@ -16,10 +16,11 @@ enum class ShowEventKind : uint8_t {
     powerBroadcast, // a power-management notice, whatever it says
     criticalResume, // the system resumed after a critical suspension
     powerNotice,    // any other notice of the older power message: a suspension asked for, a resumption
+    none,           // no user action: what a translator starts from before it has read one
 };
 
 struct ShowEvent {
-    ShowEventKind kind;
+    ShowEventKind kind = ShowEventKind::none;
     int32_t x = 0; // pointerMoved only
     int32_t y = 0;
 };

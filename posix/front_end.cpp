@@ -6,6 +6,7 @@
 
 #include "host_rules/number_reading.h"
 #include "posix/host_process.h"
+#include "show/frame_clock.h"
 
 namespace {
 
@@ -117,7 +118,7 @@ bool FrameHeld(const CommonOptions& clock, uint32_t frameNumber)
     return clock.frames != 0 && frameNumber >= clock.frames;
 }
 
-uint32_t FrameTick(const CommonOptions& clock, uint32_t frameNumber, uint32_t startTick)
+uint32_t FrameTick(const CommonOptions& clock, uint32_t frameNumber)
 {
     return clock.tickMs != 0 ? frameNumber * clock.tickMs : MonotonicTick() - startTick;
 }

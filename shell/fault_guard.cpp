@@ -75,13 +75,11 @@ __attribute__((noinline)) void UnwindAbove(FaultGuardRecord* record, EXCEPTION_R
                  : "ebx", "esi", "edi", "memory", "cc");
 }
 
-} // namespace
-
 // The registration record's handler, called by the system's exception dispatcher (cdecl, as on i386 every
 // frame-based handler is). The image has no table of safe handlers and is not marked as using no
 // handlers, so the system accepts any handler that lies in the image.
-extern "C" EXCEPTION_DISPOSITION __cdecl FaultGuardHandler(EXCEPTION_RECORD* exception, void* establisherFrame,
-                                                           CONTEXT* context, void* dispatcherContext)
+EXCEPTION_DISPOSITION __cdecl FaultGuardHandler(EXCEPTION_RECORD* exception, void* establisherFrame, CONTEXT* context,
+                                                void* dispatcherContext)
 {
     (void)dispatcherContext;
     EXCEPTION_DISPOSITION disposition;
@@ -92,6 +90,8 @@ extern "C" EXCEPTION_DISPOSITION __cdecl FaultGuardHandler(EXCEPTION_RECORD* exc
     UnwindAbove(record, exception);
     __builtin_longjmp(record->resumeContext, 1);
 }
+
+} // namespace
 
 BOOL RunUnderFaultGuard(GuardedFunction function, const void* argument, int32_t* result)
 {
@@ -118,6 +118,9 @@ BOOL RunUnderFaultGuard(GuardedFunction function, const void* argument, int32_t*
 // fault lands on GuardedCallLanding with bit 32 set and the fault's code below it.
 extern "C" uint64_t GuardedCall(GuardedFunction function, const void* argument);
 extern "C" char GuardedCallLanding[];
+// Named by the frame's unwind information below, so it keeps its unmangled external name.
+extern "C" EXCEPTION_DISPOSITION FaultGuardHandler(EXCEPTION_RECORD* exception, void* establisherFrame,
+                                                   CONTEXT* context, DISPATCHER_CONTEXT* dispatcher);
 
 asm(R"(
     .text

@@ -2,8 +2,11 @@
 // functions GCC calls for copies, fills and comparisons, and the three mathematical functions the show
 // names. Each uses only instructions of the i486 and its FPU. (64-bit division and the stack probe come
 // from libgcc.)
+// The C library's headers declare them, so that each definition here is checked against its declaration.
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 extern "C" {
 

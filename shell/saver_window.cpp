@@ -38,6 +38,12 @@ constexpr char previewTitle[] = "Preview";
 constexpr char autoPlayMessageName[] = "QueryCancelAutoPlay";
 constexpr int classIconId = 100; // the resources hold no such icon: the class gets none
 
+// The outer procedure of the saver window's class; the default procedure that the show's procedure passes
+// every message on to; and the close's check of the password (non-zero when the close may go ahead).
+LRESULT CALLBACK OuterSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK DefaultSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+int32_t TryVerifyPassword(HWND window);
+
 void PostClose(HWND window)
 {
     PostMessageA(window, WM_CLOSE, 0, 0);
@@ -95,7 +101,7 @@ bool HandleActivity(HWND window, UINT message, WPARAM wParam, LRESULT& result)
         result = 1;
         return true;
     }
-    ShowEvent event = {ShowEventKind::powerNotice};
+    ShowEvent event = {ShowEventKind::none};
     if (ActivityEvent(message, wParam, event) && EndsShow(pointerOrigin, event))
         PostClose(window);
     return false;
@@ -230,42 +236,6 @@ bool HandleFullScreen(HWND window, UINT message, WPARAM wParam, LRESULT& result)
     return inVerification == 0 && HandleActivity(window, message, wParam, result);
 }
 
-} // namespace
-
-int32_t RunSaverWindow(HWND parent)
-{
-    const bool preview = parent != nullptr;
-    const WindowShape shape = preview ? PreviewShape(parent) : FullScreenShape();
-    if (preview) {
-        isPreview = 1;
-    } else {
-        if (BringRunningSaverToFront())
-            return 0;
-        LoadPasswordSettings();
-    }
-    autoPlayMessage = isWin9x != 0 ? RegisterWindowMessageA(autoPlayMessageName) : 0;
-
-    // A run whose window cannot be made ends with -1, like the other failures of the saver.
-    WPARAM exitCode = static_cast<WPARAM>(-1);
-    PrepareSaverWindowProc(preview, DefaultSaverProc);
-    if (RegisterSaverClass() != 0) {
-        const RECT& area = shape.area;
-        saverWindow =
-            CreateWindowExA(shape.extendedStyle, saverClassName, shape.title, shape.style, area.left, area.top,
-                            area.right - area.left, area.bottom - area.top, parent, nullptr, moduleInstance, nullptr);
-    }
-    if (saverWindow != nullptr) {
-        if (!preview) {
-            CoverOtherMonitors(saverWindow);
-            SetForegroundWindow(saverWindow);
-        }
-        exitCode = RunMessageLoop();
-    }
-    RemoveMonitorCovers();
-    UnloadPasswordLibrary();
-    return static_cast<int32_t>(exitCode);
-}
-
 LRESULT CALLBACK OuterSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     const bool inputStopped = closeApproved != 0;
@@ -345,4 +315,40 @@ int32_t TryVerifyPassword(HWND window)
         SetCursor(nullptr);
     lastVerifyTick = GetTickCount();
     return closeApproved;
+}
+
+} // namespace
+
+int32_t RunSaverWindow(HWND parent)
+{
+    const bool preview = parent != nullptr;
+    const WindowShape shape = preview ? PreviewShape(parent) : FullScreenShape();
+    if (preview) {
+        isPreview = 1;
+    } else {
+        if (BringRunningSaverToFront())
+            return 0;
+        LoadPasswordSettings();
+    }
+    autoPlayMessage = isWin9x != 0 ? RegisterWindowMessageA(autoPlayMessageName) : 0;
+
+    // A run whose window cannot be made ends with -1, like the other failures of the saver.
+    WPARAM exitCode = static_cast<WPARAM>(-1);
+    PrepareSaverWindowProc(DefaultSaverProc);
+    if (RegisterSaverClass() != 0) {
+        const RECT& area = shape.area;
+        saverWindow =
+            CreateWindowExA(shape.extendedStyle, saverClassName, shape.title, shape.style, area.left, area.top,
+                            area.right - area.left, area.bottom - area.top, parent, nullptr, moduleInstance, nullptr);
+    }
+    if (saverWindow != nullptr) {
+        if (!preview) {
+            CoverOtherMonitors(saverWindow);
+            SetForegroundWindow(saverWindow);
+        }
+        exitCode = RunMessageLoop();
+    }
+    RemoveMonitorCovers();
+    UnloadPasswordLibrary();
+    return static_cast<int32_t>(exitCode);
 }

@@ -9,7 +9,3 @@
 // Runs the full-screen saver (parent null) or the preview inside parent, until its window is destroyed.
 // Returns the run's exit code.
 int32_t RunSaverWindow(HWND parent);
-
-LRESULT CALLBACK OuterSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-LRESULT CALLBACK DefaultSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-int32_t TryVerifyPassword(HWND window);

@@ -3,4 +3,3 @@
 
 HINSTANCE moduleInstance = nullptr;
 int32_t isWin9x = 0;
-int32_t isPreview = 0;

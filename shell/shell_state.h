@@ -7,4 +7,3 @@
 
 extern HINSTANCE moduleInstance; // the executable's own module
 extern int32_t isWin9x;          // 1 on Windows 95/98/Me, where the system keeps the saver password
-extern int32_t isPreview;        // 1 when the saver window is a preview child; set before it is created

@@ -1,7 +1,8 @@
 // The show's host interface: the calls through which a host plays the show. A host owns the screen (or the
-// memory), the pixel format, the timer and the loop, and keeps the tick it started the show at; the show owns
-// its one scene, surface and clock, and draws. A host reads none of the show's records: what it needs from the
-// show comes through these calls. The hosts are the DirectDraw saver (display/), the X11 saver (x11/), the
+// memory), the pixel format, the timer and the loop; the show owns its one scene, surface and clock, and
+// draws. What a host needs from the show comes through these calls, but for one record: the tick the show
+// was started at, which the frame clock keeps (startTick, show/frame_clock.h) and a host reads to time its
+// frames, keeping no copy of its own. The hosts are the DirectDraw saver (display/), the X11 saver (x11/), the
 // web page (web/), the render tool (tools/render), the resource generator (tools/resources), the frame
 // benchmark and the tests; a new host is a new caller of these calls, not a new copy of the frame's steps.
 //
@@ -18,7 +19,8 @@
 //                   ShowClearValue().
 //   DrawShowFrame   for each frame, with the frame's buffer (for DirectDraw, the locked surface) and the
 //                   milliseconds elapsed since the tick the host gave StartShow, formed by the host modulo
-//                   2^32 from its own copy of that tick: advances the clock, steps the scene and draws it.
+//                   2^32 as its tick now less startTick (a test clock gives its own count): advances the
+//                   clock, steps the scene and draws it.
 //
 // The buffer is borrowed for the call only. Nothing is allocated and nothing can fail; a format whose pixel
 // size is not 1 to 4 bytes draws nothing. These signatures are kept stable for the hosts built on them.

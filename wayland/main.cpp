@@ -13,6 +13,7 @@
 #include "host_rules/pointer_travel.h"
 #include "posix/front_end.h"
 #include "posix/host_process.h"
+#include "show/frame_clock.h"
 #include "show/pixel_format.h"
 #include "show/screen_geometry.h"
 #include "show/show_host.h"
@@ -103,13 +104,13 @@ bool WaitAndDispatch()
 
 // Frames until the show ends. Each turn first acts on what the compositor said since the last (the listeners
 // only record it); then, when an output that shows the show's last frame is ready for another, the show draws
-// the next (at the monotonic tick less startTick, or with a fixed tick at frameNumber * tickMs),
-// and the last frame is put on every ready output that does not show it yet. So the show draws once per
+// the next (at the monotonic tick less the frame clock's startTick, or with a fixed tick at frameNumber *
+// tickMs), and the last frame is put on every ready output that does not show it yet. So the show draws once per
 // refresh of its fastest output, however many outputs there are; a held picture (the frame limit reached)
 // is still put on outputs that have not shown it. The compositor's frame callbacks are the schedule: one per
 // refresh it shows the surface at, none for a hidden one, never a backlog, so the host keeps no timer of its
 // own. Returns the exit status: 0 for user activity or a signal, 1 for a lost connection or a failure.
-int RunFrames(const CommonOptions& options, uint32_t startTick)
+int RunFrames(const CommonOptions& options)
 {
     WaylandHost& host = waylandHost;
     uint32_t frameNumber = 0;
@@ -128,7 +129,7 @@ int RunFrames(const CommonOptions& options, uint32_t startTick)
             ++frameNumber;
             const FrameCanvas canvas = TakeFrameCanvas();
             ClearShowFrame(canvas.pixels, canvas.pitch);
-            DrawShowFrame(canvas.pixels, canvas.pitch, FrameTick(options, frameNumber, startTick));
+            DrawShowFrame(canvas.pixels, canvas.pitch, FrameTick(options, frameNumber));
             wantLast = true;
         }
         if (wantLast && PutDueOutputs(frameNumber))
@@ -153,10 +154,9 @@ int main(int argc, char** argv)
         CloseHost();
         return 1;
     }
-    // The show's clock starts at the end of the set-up; frames are timed from startTick.
-    const uint32_t startTick = MonotonicTick();
-    StartShow(xrgb8888Format, startTick);
-    const int status = RunFrames(options, startTick);
+    // The show's clock starts at the end of the set-up; frames are timed from its startTick.
+    StartShow(xrgb8888Format, MonotonicTick());
+    const int status = RunFrames(options);
     CloseHost();
     if (endSignal != 0)
         EndBySignal(endSignal);

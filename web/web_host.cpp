@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "host_rules/show_ending.h"
+#include "show/frame_clock.h"
 #include "show/pixel_format.h"
 #include "show/screen_geometry.h"
 #include "show/show_host.h"
@@ -35,6 +36,12 @@ WEB_EXPORT("frameSize") uint32_t FrameSize()
 WEB_EXPORT("startShow") void StartWebShow(uint32_t tick)
 {
     StartShow(canvasRgbaFormat, tick);
+}
+
+// The tick the show was started at, as the frame clock keeps it.
+WEB_EXPORT("startTick") uint32_t StartTick()
+{
+    return startTick;
 }
 
 // Draws the frame elapsedMs after the start tick into the frame buffer.

@@ -14,6 +14,7 @@
 #include "host_rules/number_reading.h"
 #include "host_rules/show_ending.h"
 #include "posix/host_process.h"
+#include "show/frame_clock.h"
 #include "x11/refresh_rate.h"
 #include "x11/x11_host.h"
 
@@ -78,7 +79,7 @@ void HandleEvent(const XEvent& event, bool& bordersDue)
         host.putPending = false;
         return;
     }
-    ShowEvent activity = {ShowEventKind::powerNotice};
+    ShowEvent activity = {ShowEventKind::none};
     if (ActivityEvent(event, activity))
         ending = ending || EndsShow(pointerOrigin, activity);
     else
@@ -94,13 +95,13 @@ struct PumpState {
 
 // Draws and puts the next frame, or the borders alone, when one is due and the server has read the last
 // put; true when something was put.
-bool PutDuePicture(const HostOptions& options, uint32_t startTick, PumpState& pump, bool held, uint32_t now)
+bool PutDuePicture(const HostOptions& options, PumpState& pump, bool held, uint32_t now)
 {
     if (x11Host.putPending)
         return false;
     if (!held && FrameDue(pump.schedule, now)) {
         ++pump.frameNumber;
-        DrawPicture(FrameTick(options.common, pump.frameNumber, startTick));
+        DrawPicture(FrameTick(options.common, pump.frameNumber));
         PutPicture(pump.bordersDue);
         pump.bordersDue = false;
         return true;
@@ -130,9 +131,9 @@ bool SleepUntilDue(pollfd& connection, const FrameSchedule& schedule, bool waitF
 // Frames until the show ends: each drawn as the frame pump draws it and put as soon as the server has read
 // the previous one, as the frame schedule allows; in between the program sleeps in ppoll, woken by X
 // events, the next frame's time, or an ending signal. With a fixed tick (tests) frame i is drawn at
-// i * tickMs of the show's clock, else at the monotonic tick less startTick (the show's start), and with a
+// i * tickMs of the show's clock, else at the monotonic tick less the frame clock's startTick, and with a
 // frame limit the picture stays at the last frame.
-void RunFramePump(const HostOptions& options, uint32_t startTick)
+void RunFramePump(const HostOptions& options)
 {
     Display* display = x11Host.display;
     const uint32_t rate = DisplayRefreshRate(display, RootWindow(display, x11Host.screen));
@@ -148,7 +149,7 @@ void RunFramePump(const HostOptions& options, uint32_t startTick)
             return;
         const bool held = FrameHeld(options.common, pump.frameNumber);
         const uint32_t now = MonotonicMicroseconds();
-        if (PutDuePicture(options, startTick, pump, held, now))
+        if (PutDuePicture(options, pump, held, now))
             continue;
         if (!SleepUntilDue(connection, pump.schedule, !held && !x11Host.putPending, now))
             return;
@@ -189,9 +190,8 @@ int main(int argc, char** argv)
         CloseHost(true);
         return 1;
     }
-    // The show's clock starts at the end of the set-up; frames are timed from startTick.
-    const uint32_t startTick = MonotonicTick();
-    if (!SetUpFrameImage(startTick)) {
+    // The show's clock starts at the end of the set-up; frames are timed from its startTick.
+    if (!SetUpFrameImage(MonotonicTick())) {
         CloseHost(true);
         return 1;
     }
@@ -202,7 +202,7 @@ int main(int argc, char** argv)
         XQueryPointer(x11Host.display, x11Host.window, &root, &child, &pointerOrigin.x, &pointerOrigin.y, &windowX,
                       &windowY, &buttons);
     }
-    RunFramePump(options, startTick);
+    RunFramePump(options);
     // Ended by a signal, it goes at once: a server that does not answer (stopped, hung) must not keep it.
     CloseHost(endSignal == 0);
     if (endSignal != 0)

@@ -20,6 +20,7 @@ TEST(PlacePicture, CentresOneToOneAndShowsTheMiddleOfASmallerArea)
         {1024, 768, {{0, 192, 640}, {0, 144, 480}}}, {1366, 768, {{0, 363, 640}, {0, 144, 480}}},
         {641, 481, {{0, 0, 640}, {0, 0, 480}}}, // halves round down
         {320, 200, {{160, 0, 320}, {140, 0, 200}}},  {1, 1, {{319, 0, 1}, {239, 0, 1}}},
+        {1024, 400, {{0, 192, 640}, {40, 0, 400}}}, // wider, lower: each axis on its own
         {0, 0, {{320, 0, 0}, {240, 0, 0}}},
     };
     for (const Case& c : cases) {

@@ -22,6 +22,7 @@ TEST(ShowEnding, KeysButtonsWheelLostActivationPowerAndTravelPastFourPixelsEndIt
         {{powerBroadcast}, true, {100, 100}},
         {{criticalResume}, true, {100, 100}},
         {{powerNotice}, false, {100, 100}},
+        {{}, false, {100, 100}},                       // no event at all
         {{pointerMoved, 103, 101}, false, {100, 100}}, // 4 pixels of travel: kept, still measured from the origin
         {{pointerMoved, 103, 98}, true, {103, 98}},    // 5: it ends, and the next is measured from here
         {{pointerMoved, 100, 95}, true, {100, 95}},

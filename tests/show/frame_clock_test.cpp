@@ -3,16 +3,25 @@
 
 #include <gtest/gtest.h>
 
+#include "show/pixel_format.h"
+#include "show/show_host.h"
+
 namespace {
 
 TEST(FrameClock, StartsAtZero)
 {
-    sceneTime = 5.0f;
-    frameDelta = 1.0f;
-    StartFrameClock(12345);
-    EXPECT_EQ(startTick, 12345u);
-    EXPECT_EQ(sceneTime, 0.0f);
-    EXPECT_EQ(frameDelta, 0.0f);
+    // Started alone, or by the show's start, which hosts call: the clock keeps the tick they time frames from.
+    for (const bool byShow : {false, true}) {
+        sceneTime = 5.0f;
+        frameDelta = 1.0f;
+        if (byShow)
+            StartShow(xrgb8888Format, 12345);
+        else
+            StartFrameClock(12345);
+        EXPECT_EQ(startTick, 12345u) << (byShow ? "StartShow" : "StartFrameClock");
+        EXPECT_EQ(sceneTime, 0.0f);
+        EXPECT_EQ(frameDelta, 0.0f);
+    }
 }
 
 TEST(FrameClock, AdvancesBySinglePrecisionMilliseconds)
@@ -43,7 +52,7 @@ TEST(FrameClock, ADayInSecondsHasCoarseSteps)
 
 TEST(FrameClock, TickWrapDoesNotDisturbTheClock)
 {
-    // Hosts form the elapsed count modulo 2^32 from their copy of the start tick, so after the system tick
+    // Hosts form the elapsed count modulo 2^32 from the start tick, so after the system tick
     // wraps, and after 24.8 days of running, the count lies anywhere up to 2^32 - 1: the clock reads it as
     // unsigned, never as a negative time.
     const struct {

@@ -68,8 +68,7 @@
         const frames = parameter('frames', 1, maxFrames);
         const image = new ImageData(new Uint8ClampedArray(show.memory.buffer, show.framePixels(), show.frameSize()),
             width, height);
-        const startTick = Math.floor(performance.now()) >>> 0;
-        show.startShow(startTick);
+        show.startShow(Math.floor(performance.now()) >>> 0);
         // One frame per display refresh: the browser calls back once per refresh it shows the page at, never
         // for a hidden page, and never with a backlog; the time given is performance.now()'s. At most one
         // call is asked for at a time, so a page shown again cannot draw twice per refresh.
@@ -87,8 +86,9 @@
                 return;
             ask();
             const number = ++page.framesDrawn;
-            // Milliseconds modulo 2^32, as every host forms them from its own clock.
-            show.drawFrame(tickMs !== null ? Math.imul(number, tickMs) >>> 0 : (Math.floor(now) - startTick) >>> 0);
+            // Milliseconds modulo 2^32 since the show's start tick, as every host forms them.
+            show.drawFrame(tickMs !== null ? Math.imul(number, tickMs) >>> 0
+                : (Math.floor(now) - show.startTick()) >>> 0);
             context.putImageData(image, 0, 0);
             if (tickMs !== null)
                 page.digests.push(show.frameDigest() >>> 0);

@@ -1,5 +1,5 @@
-// Tests of the display host's parts that need no screen: where the picture goes, the device's release, the
-// frame request's one-at-a-time rule and the pacing of requests.
+// Tests of the display host's parts that need no screen: the device's release, the frame request's
+// one-at-a-time rule and the pacing of requests.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -9,33 +9,6 @@
 #include "display/saver_window_proc.h"
 
 namespace {
-
-TEST(CentrePicture, PlacesThePictureOneToOne)
-{
-    struct Case {
-        int32_t width, height;
-        RECT source, dest;
-    };
-    const Case cases[] = {
-        {640, 480, {0, 0, 640, 480}, {0, 0, 640, 480}},
-        {800, 600, {0, 0, 640, 480}, {80, 60, 720, 540}},
-        {1024, 768, {0, 0, 640, 480}, {192, 144, 832, 624}},
-        {1366, 768, {0, 0, 640, 480}, {363, 144, 1003, 624}},
-        {641, 481, {0, 0, 640, 480}, {0, 0, 640, 480}}, // halves round down
-        // Smaller than the picture: the middle of the picture, never a rectangle off the screen.
-        {320, 200, {160, 140, 480, 340}, {0, 0, 320, 200}},
-        {1024, 400, {0, 40, 640, 440}, {192, 0, 832, 400}},
-        {0, 0, {320, 240, 320, 240}, {0, 0, 0, 0}},
-    };
-    for (const Case& c : cases) {
-        RECT source, dest;
-        CentrePicture(c.width, c.height, source, dest);
-        EXPECT_TRUE(EqualRect(&source, &c.source)) << c.width << "x" << c.height << ": source " << source.left << ","
-                                                   << source.top << "," << source.right << "," << source.bottom;
-        EXPECT_TRUE(EqualRect(&dest, &c.dest)) << c.width << "x" << c.height << ": dest " << dest.left << ","
-                                               << dest.top << "," << dest.right << "," << dest.bottom;
-    }
-}
 
 TEST(ReleaseDisplayDevice, LeavesNoReleasedObjectBehind)
 {
@@ -192,12 +165,12 @@ TEST(SaverWindowProc, FrameRequestWithoutADeviceIsOnlyPassedOn)
     ASSERT_EQ(windowsHost.device.directDraw, nullptr);
     const HWND window = CreateWindowExA(0, "STATIC", "late request", 0, 0, 0, 10, 10, HWND_MESSAGE, nullptr,
                                         GetModuleHandleA(nullptr), nullptr);
-    PrepareSaverWindowProc(false, RecordPassedOn);
+    PrepareSaverWindowProc(RecordPassedOn);
     windowsHost.framePending = 1;
     EXPECT_EQ(SaverWindowProc(window, WM_USER, 0, 0), 42) << "the next procedure's result is the answer";
     EXPECT_EQ(passedOn, UINT(WM_USER));
     EXPECT_EQ(windowsHost.framePending.load(), 1) << "only a drawn frame clears the request";
-    PrepareSaverWindowProc(false, nullptr);
+    PrepareSaverWindowProc(nullptr);
     DestroyWindow(window);
 }
 
