@@ -25,6 +25,18 @@ template <uint8_t Mode> inline uint32_t FieldIndex(const WaveField& field, int32
     }
 }
 
+// The same with the mode chosen at run time, for the ways that are not worth a copy per mode; any value
+// beyond the four modes shades flat, as WithShadingMode does.
+inline uint32_t FieldIndexIn(uint8_t mode, const WaveField& field, int32_t column, int32_t row)
+{
+    switch (mode) {
+    case shadingHorizontal: return FieldIndex<shadingHorizontal>(field, column, row);
+    case shadingVertical: return FieldIndex<shadingVertical>(field, column, row);
+    case shadingRadial: return FieldIndex<shadingRadial>(field, column, row);
+    default: return FieldIndex<shadingFlat>(field, column, row);
+    }
+}
+
 // Every field pixel through the plot, row by row from the top, each row left to right: the definition.
 void DrawFieldPixelByPixel(const WaveField& field, int32_t x0, int32_t y0);
 

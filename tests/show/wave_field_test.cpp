@@ -168,6 +168,8 @@ TEST(WaveField, DrawEqualsPlottingEveryPixelInOrder)
         {"last column one past the right edge", 2, false, 324, 400, 637},
         {"flat, last column on the right edge", 0, false, 341, 250, 619, 77},
         {"by column, narrow, off the right edge and the top", 1, false, 720, 60, 301, 50},
+        {"by distance, rows alike, off the left and the bottom", 3, false, 250, 430},
+        {"by distance, narrow, clip narrower than the pitch", 3, false, 560, 40, 300, 90, 611},
         {"clip narrower than the pitch", 2, false, 320, 400, 640, 128, 601},
         {"taller than the palette", 2, false, 320, 250, 640, 300},
     };
