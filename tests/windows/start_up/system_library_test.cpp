@@ -28,9 +28,12 @@ TEST(SystemLibrary, LoadsOnlyFromTheSystemDirectory)
 {
     char system[MAX_PATH];
     ASSERT_NE(GetSystemDirectoryA(system, MAX_PATH), 0u);
-    // This program lies beside itself and not in the system directory: a bare LoadLibraryA would find it.
+    // This program lies beside itself and not in the system directory: a bare search finds it. Mapped as data
+    // only, since a program loaded as a library a second time runs no code of ours sensibly.
     const std::string besideOnly = ProgramFileName();
-    ASSERT_NE(LoadLibraryA(besideOnly.c_str()), nullptr);
+    const HMODULE asData = LoadLibraryExA(besideOnly.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(asData, nullptr);
+    FreeLibrary(asData);
     const std::string tooLong(MAX_PATH, 'a');
     const struct {
         std::string name;
