@@ -22,8 +22,9 @@ screen_checks() { # depth width height
     local left=$(((width - 640) / 2)) top=$(((height - 480) / 2))
     start show "$driver" s
     local show=$started
-    wait_window "Screen Saver" 20 || fail "$tag: no saver window"
-    sleep 3
+    # Every later check would fail for the same reason: fail once, and end this screen's run.
+    wait_show "$show" 60 || { fail "$tag: no show"; stop_all; return; }
+    sleep 2
     import -window root "$work/a.png"
     sleep 0.7
     import -window root "$work/b.png"
@@ -79,8 +80,7 @@ ends_with() { # description command...
     shift
     start show "$driver" s
     local show=$started
-    wait_window "Screen Saver" 20 || fail "no saver window"
-    sleep 2
+    wait_show "$show" 60 || { fail "no show to end by $what"; stop_all; return; }
     "$@"
     [ "$(wait_exit "$show" 10)" = 0 ] && pass "$what ends the show with 0" || { fail "$what did not end the show"; stop_all; }
 }

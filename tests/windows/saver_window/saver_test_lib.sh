@@ -94,6 +94,25 @@ wait_window() { # name seconds
     return 1
 }
 
+# Waits until the program started as $1 shows its saver window and the picture on the screen moves, that is
+# until the show runs and takes input; else says why (the program's state and output) and returns 1. Wine may
+# take many seconds to start a program on a busy machine, and a key sent before the window is active is lost.
+wait_show() { # name seconds
+    local tries=$(($2 * 2))
+    if wait_window "Screen Saver" "$2"; then
+        while [ $tries -gt 0 ] && alive "$1"; do
+            import -window root "$work/$1.before.png"
+            sleep 0.5
+            import -window root "$work/$1.after.png"
+            holds "$(differing_pixels "$work/$1.before.png" "$work/$1.after.png") > 0" && return 0
+            tries=$((tries - 1))
+        done
+    fi
+    echo "no moving saver window: $(alive "$1" && echo "still running" || echo "ended with $(cat "$work/$1.rc")")" >&2
+    sed 's/^/    /' "$work/$1.out" >&2
+    return 1
+}
+
 # Statistics of a region of a picture, as ImageMagick fx expressions: prints the value.
 region() { # picture width height x y expression
     convert "$1" -crop "$2x$3+$4+$5" +repage -format "%[fx:$6]" info:
