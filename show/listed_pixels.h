@@ -39,6 +39,10 @@ struct PixelList {
     int16_t bottom;
     alignas(16) std::array<PixelPlace, listedPixels> places;
     std::array<uint8_t, listedPixels> terms;
+    // The places in runs of neighbours along a row, each one column left of the one before: the lengths of
+    // the runs in order, which add up to count.
+    int32_t runCount;
+    std::array<uint16_t, listedPixels> runLengths;
 };
 
 // Whether the list holds this sprite's pixels: listed from the same image bytes, layout, pivot and mode.

@@ -73,6 +73,7 @@ namespace {
 // into it could otherwise be taken to change.
 struct ListWalk {
     int32_t count = 0;
+    int32_t runCount = 0;
     int32_t left = INT16_MAX, right = INT16_MIN, top = INT16_MAX, bottom = INT16_MIN;
     uint32_t farthestSquared = 0;
 
@@ -82,7 +83,12 @@ struct ListWalk {
         if (count == listedPixels)
             return false;
         left = std::min(left, rx), right = std::max(right, rx), top = std::min(top, ry), bottom = std::max(bottom, ry);
-        list.places[count] = {static_cast<int16_t>(rx), static_cast<int16_t>(ry)};
+        const PixelPlace place = {static_cast<int16_t>(rx), static_cast<int16_t>(ry)};
+        if (count > 0 && place.ry == list.places[count - 1].ry && place.rx == list.places[count - 1].rx - 1)
+            ++list.runLengths[runCount - 1]; // at most listedPixels, which uint16_t holds
+        else
+            list.runLengths[runCount++] = 1;
+        list.places[count] = place;
         // Both within 2^15 in magnitude: the squared distance fits 32 bits unsigned.
         const uint32_t ax = static_cast<uint32_t>(rx < 0 ? -rx : rx), ay = static_cast<uint32_t>(ry < 0 ? -ry : ry);
         const uint32_t squared = ax * ax + ay * ay;
@@ -123,6 +129,7 @@ bool ListPixels(const BitmapSprite& sprite, PixelList& list)
     if (!fits)
         return false;
     list.count = walk.count;
+    list.runCount = walk.runCount;
     list.farthestSquared = walk.farthestSquared;
     const bool any = walk.count > 0;
     list.left = static_cast<int16_t>(any ? walk.left : 0), list.right = static_cast<int16_t>(any ? walk.right : 0);

@@ -81,7 +81,7 @@ void WaveField::draw(int32_t anchorX, int32_t anchorY)
     const bool colourByRowAlone = shadingMode != shadingHorizontal && shadingMode != shadingRadial;
     if (!rowsShiftAlike)
         DrawFieldPixelByPixel(*this, x0, y0);
-    else if (colourByRowAlone)
+    else if (colourByRowAlone && pixelSurface.clipHeight <= foursClipHeightMost)
         DrawFieldColumnsInFours(*this, x0, y0, shiftX);
     else
         DrawFieldColumnByColumn(*this, x0, y0, shiftX);

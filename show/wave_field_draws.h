@@ -44,5 +44,7 @@ void DrawFieldPixelByPixel(const WaveField& field, int32_t x0, int32_t y0);
 void DrawFieldColumnByColumn(const WaveField& field, int32_t x0, int32_t y0, int32_t shiftX);
 
 // Four columns at a time (show/wave_field_fours.h, stored by the build's fast path): flat or by-row
-// shading only, whose colour depends on the row alone.
+// shading only, whose colour depends on the row alone, and clips of at most foursClipHeightMost rows, since
+// it counts the clip's rows (and four more) in 32 bits.
+inline constexpr uint32_t foursClipHeightMost = 0x7FFFFFF0;
 void DrawFieldColumnsInFours(const WaveField& field, int32_t x0, int32_t y0, int32_t shiftX);

@@ -25,6 +25,16 @@ struct ColumnGroup {
     int64_t lowest;
     int64_t allBegin;
     int64_t allEnd;
+    // What the loop over the batch's rows compares and indexes, in 32 bits, which a 32-bit processor handles
+    // in one instruction where 64-bit values take several: allBegin, allEnd, highest and lowest + the field's
+    // height, each clamped to -1 .. clip height + 4 (which keeps every comparison with a row of the clip and
+    // with that row + 1 to 4 as it was), and each column's field row at screen row 0, low 32 bits only (the
+    // rows wrap at 256).
+    int32_t blockBegin;
+    int32_t blockEnd;
+    int32_t edgeBegin;
+    int32_t edgeEnd;
+    uint32_t rowsAtZero[4];
 };
 
 // What a whole draw shares.
@@ -101,6 +111,15 @@ void FillStrip(const WaveField& field, const PixelFormat& format, FoursDraw& d)
         group.lowest = *std::max_element(group.tops, group.tops + group.count);
         group.allBegin = group.count == 4 ? group.lowest : INT64_MAX;
         group.allEnd = group.highest + d.height;
+        const auto nearClip = [&](int64_t y) {
+            return static_cast<int32_t>(std::clamp<int64_t>(y, -1, d.clipHeight + 4));
+        };
+        group.blockBegin = nearClip(group.allBegin);
+        group.blockEnd = nearClip(group.allEnd);
+        group.edgeBegin = nearClip(group.highest);
+        group.edgeEnd = nearClip(group.lowest + d.height);
+        for (int j = 0; j < 4; ++j)
+            group.rowsAtZero[j] = j < group.count ? 0u - static_cast<uint32_t>(group.tops[j]) : 0u;
         batch.yBegin = std::min(batch.yBegin, group.highest);
         batch.yEnd = std::max(batch.yEnd, group.lowest + d.height);
     }
@@ -129,20 +148,22 @@ inline void DrawEdgeRows(const FoursDraw& d, const ColumnGroup& group, uint8_t* 
 template <int BytesPerPixel, typename StoreBlock>
 inline void DrawBatch(const FoursDraw& d, const ColumnBatch& batch, StoreBlock&& storeBlock)
 {
-    for (int64_t y = batch.yBegin; y < batch.yEnd; y += 4) {
-        const int rows = static_cast<int>(std::min<int64_t>(4, batch.yEnd - y));
-        uint8_t* const row = d.pixels + y * d.pitch;
+    // Rows of the clip: 0 <= y < clip height, which 32 bits hold.
+    const int32_t yEnd = static_cast<int32_t>(batch.yEnd);
+    for (int32_t y = static_cast<int32_t>(batch.yBegin); y < yEnd; y += 4) {
+        const int32_t rows = std::min(4, yEnd - y);
+        uint8_t* const row = d.pixels + intptr_t(y) * d.pitch;
         for (int g = 0; g < batch.count; ++g) {
             const ColumnGroup& group = batch.groups[g];
-            if (y >= group.allBegin && y + rows <= group.allEnd) {
-                const uint32_t first1 = static_cast<uint32_t>(y - group.tops[1]) & d.rowMask;
-                const uint32_t first2 = static_cast<uint32_t>(y - group.tops[2]) & d.rowMask;
-                const uint32_t first3 = static_cast<uint32_t>(y - group.tops[3]) & d.rowMask;
-                const BlockColours colours = {{d.strip + (static_cast<uint32_t>(y - group.tops[0]) & d.rowMask),
+            if (y >= group.blockBegin && y + rows <= group.blockEnd) {
+                const uint32_t first1 = (static_cast<uint32_t>(y) + group.rowsAtZero[1]) & d.rowMask;
+                const uint32_t first2 = (static_cast<uint32_t>(y) + group.rowsAtZero[2]) & d.rowMask;
+                const uint32_t first3 = (static_cast<uint32_t>(y) + group.rowsAtZero[3]) & d.rowMask;
+                const BlockColours colours = {{d.strip + ((static_cast<uint32_t>(y) + group.rowsAtZero[0]) & d.rowMask),
                                                d.strip + first1, d.strip + first2, d.strip + first3},
                                               {d.shifted[0] + first1, d.shifted[1] + first2, d.shifted[2] + first3}};
                 storeBlock(row + group.at, d.pitch, colours, rows);
-            } else if (y + rows > group.highest && y < group.lowest + d.height) {
+            } else if (y + rows > group.edgeBegin && y < group.edgeEnd) {
                 DrawEdgeRows<BytesPerPixel>(d, group, row, y, rows);
             }
         }

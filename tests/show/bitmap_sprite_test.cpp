@@ -463,12 +463,12 @@ TEST(BitmapSprite, FastPathEqualsOneByOneForEveryPivotAngleAndEdge)
     // Every list the show draws (the ring spoke at every radius it breathes through, and the star), in every
     // shading mode and pixel size, drawn the build's fast way and by the definition: turned by eight angles
     // 45 degrees apart, starting 3 degrees further at each radius so that together they take every multiple
-    // of 3, and the largest and the star also by the angles either side of each axis where the x87 way
-    // changes (sine or cosine near 2^-14), all with the whole sprite inside; then with the farthest pixel
-    // turned toward each edge and the pivot 1 pixel nearer the edge than that pixel's distance (that pixel
-    // lands outside, so the draw must clip) and 2 farther (it fits). The integer way, where it takes a draw,
-    // too, by the same angles and also by those either side of each axis where it stops taking them (sine or
-    // cosine near 2^-9).
+    // of 3, and the largest and the star also by the angles either side of each axis where the exactness of
+    // double products changes (sine or cosine near 2^-14), all with the whole sprite inside; then with the
+    // farthest pixel turned toward each edge and the pivot 1 pixel nearer the edge than that pixel's distance
+    // (that pixel lands outside, so the draw must clip) and 2 farther (it fits). The integer way, where it
+    // takes a draw, too (along its runs where the whole sprite is inside), by the same angles and also by
+    // those either side of each axis where it stops taking them (sine or cosine near 2^-9).
     static PixelList list; // large: not on the stack
     int32_t drawnInIntegers = 0;
     uint32_t colours[256];
@@ -484,6 +484,16 @@ TEST(BitmapSprite, FastPathEqualsOneByOneForEveryPivotAngleAndEdge)
         sprite.shadingMode = uint8_t(radius & 3);
         const uint32_t size = 1 + (uint32_t(radius) >> 2 & 3);
         ASSERT_TRUE(ListPixels(sprite, list));
+        // The runs are the longest stretches in which each place lies one column left of the one before.
+        for (int32_t i = 0, r = 0; i < list.count; ++r) {
+            ASSERT_LT(r, list.runCount) << "radius " << radius;
+            for (int32_t end = i + list.runLengths[r]; ++i < end;)
+                ASSERT_TRUE(list.places[i].ry == list.places[i - 1].ry &&
+                            list.places[i].rx == list.places[i - 1].rx - 1);
+            ASSERT_FALSE(i < list.count && list.places[i].ry == list.places[i - 1].ry &&
+                         list.places[i].rx == list.places[i - 1].rx - 1);
+            ASSERT_EQ(r + 1 == list.runCount, i == list.count) << "radius " << radius;
+        }
         // The farthest pixel and its distance.
         int32_t farthest = 0;
         for (int32_t i = 0; i < list.count; ++i)

@@ -172,6 +172,8 @@ TEST(WaveField, DrawEqualsPlottingEveryPixelInOrder)
         {"by distance, narrow, clip narrower than the pitch", 3, false, 560, 40, 300, 90, 611},
         {"clip narrower than the pitch", 2, false, 320, 400, 640, 128, 601},
         {"taller than the palette", 2, false, 320, 250, 640, 300},
+        {"far above the top", 2, false, 320, INT32_MIN + 1000},
+        {"far below the bottom", 2, false, 320, INT32_MAX - 1000},
     };
     for (uint32_t size = 1; size <= 4; ++size) {
         for (const Case& c : cases) {
