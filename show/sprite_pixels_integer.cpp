@@ -135,10 +135,17 @@ template <int BytesPerPixel>
 {
     do {
         StorePixel<BytesPerPixel>(at, colours[*term]);
-        const bool acrossCarry = __builtin_add_overflow(acrossFraction, steps.acrossLow, &acrossFraction);
-        const bool downCarry = __builtin_add_overflow(downFraction, steps.downLow, &downFraction);
-        // The row's carry as a mask: a branch on it would be mispredicted half of the time.
-        at += steps.step + intptr_t(acrossCarry) * BytesPerPixel + (-intptr_t(downCarry) & steps.pitch);
+        // A sum carried where it came out below what was added. The carries move the address as masks (a
+        // branch on them would be mispredicted half of the time), but for a byte-sized pixel across, which
+        // the compiler adds with the carry itself.
+        acrossFraction += steps.acrossLow;
+        downFraction += steps.downLow;
+        const intptr_t acrossCarry = -intptr_t(acrossFraction < steps.acrossLow);
+        const intptr_t downCarry = -intptr_t(downFraction < steps.downLow);
+        if constexpr (BytesPerPixel == 1)
+            at += steps.step - acrossCarry + (downCarry & steps.pitch);
+        else
+            at += steps.step + (acrossCarry & BytesPerPixel) + (downCarry & steps.pitch);
     } while (++term != end);
 }
 
