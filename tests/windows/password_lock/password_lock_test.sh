@@ -88,8 +88,7 @@ run_show() { # win98|nt
         fi >"$work/show.out" 2>&1
         echo $? >"$work/show.rc"
     ) &
-    wait_window "Screen Saver" 20 || fail "no saver window"
-    sleep 2 # the show is up and has settled
+    wait_show show 60 || fail "no show"
 }
 runs=0
 
@@ -211,8 +210,7 @@ traced_run() { # win98|nt
         wine "$program" s >"$work/trace-$1.out" 2>&1
         echo $? >"$work/show.rc"
     ) &
-    wait_window "Screen Saver" 20 || fail "$1 traced run: no saver window"
-    sleep 2
+    wait_show show 60 "$work/trace-$1.out" || fail "$1 traced run: no show"
     xdotool key a
     ended_with_0 "$1 traced run: a key ends the show with 0" 10
 }

@@ -95,9 +95,10 @@ wait_window() { # name seconds
 }
 
 # Waits until the program started as $1 shows its saver window and the picture on the screen moves, that is
-# until the show runs and takes input; else says why (the program's state and output) and returns 1. Wine may
-# take many seconds to start a program on a busy machine, and a key sent before the window is active is lost.
-wait_show() { # name seconds
+# until the show runs and takes input; else says why (the program's state and output, $work/NAME.out unless
+# named) and returns 1. Wine may take many seconds to start a program on a busy machine, and a key sent before
+# the window is active is lost.
+wait_show() { # name seconds [output]
     local tries=$(($2 * 2))
     if wait_window "Screen Saver" "$2"; then
         while [ $tries -gt 0 ] && alive "$1"; do
@@ -109,7 +110,7 @@ wait_show() { # name seconds
         done
     fi
     echo "no moving saver window: $(alive "$1" && echo "still running" || echo "ended with $(cat "$work/$1.rc")")" >&2
-    sed 's/^/    /' "$work/$1.out" >&2
+    sed 's/^/    /' "${3:-$work/$1.out}" >&2
     return 1
 }
 

@@ -33,8 +33,8 @@ layout_checks() { # name pw ph px py sw sh sx sy
     xdotool mousemove $((px + 100)) $((py + 100))
     start show "$driver" s
     local show=$started
-    wait_window "Screen Saver" 20 || fail "$tag: no saver window"
-    sleep 3
+    wait_show "$show" 60 || { fail "$tag: no show"; stop_all; return; }
+    sleep 1
     import -window root "$work/shot.png"
     mkdir -p "$root/build/screenshots" && cp "$work/shot.png" "$root/build/screenshots/two-monitors-${tag// /-}.png"
 
