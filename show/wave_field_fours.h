@@ -16,27 +16,20 @@
 #include "show/wave_field.h"
 
 // Four neighbouring field columns (or fewer at the right end): where they land and which screen rows they
-// cover, from their highest top to their lowest bottom, all four from allBegin to allEnd.
+// cover, from their highest top to their lowest bottom (the edge), all four in the middle (the blocks).
+// The limits are what the loop over the batch's rows compares, in 32 bits, which a 32-bit processor handles
+// in one instruction where 64-bit values take several: each clamped to -1 .. clip height + 4, which keeps
+// every comparison with a row of the clip and with that row + 1 to 4 as it was.
 struct ColumnGroup {
     intptr_t at; // byte offset of the first column in a screen row
     int count;
-    int64_t tops[4]; // the screen row of each column's row 0
-    int64_t highest;
-    int64_t lowest;
-    int64_t allBegin;
-    int64_t allEnd;
-    // What the loop over the batch's rows compares and indexes, in 32 bits, which a 32-bit processor handles
-    // in one instruction where 64-bit values take several: allBegin, allEnd, highest and lowest + the field's
-    // height, each clamped to -1 .. clip height + 4 (which keeps every comparison with a row of the clip and
-    // with that row + 1 to 4 as it was), and each column's field row at screen row 0, low 32 bits only (the
-    // rows wrap at 256).
+    int64_t tops[4];        // the screen row of each column's row 0
+    uint32_t rowsAtZero[4]; // each column's field row at screen row 0, low 32 bits only (the rows wrap at 256)
     int32_t blockBegin;
     int32_t blockEnd;
     int32_t edgeBegin;
     int32_t edgeEnd;
-    uint32_t rowsAtZero[4];
 };
-
 // What a whole draw shares.
 struct FoursDraw {
     uint8_t* pixels;
@@ -107,21 +100,19 @@ void FillStrip(const WaveField& field, const PixelFormat& format, FoursDraw& d)
         group.count = static_cast<int>(std::min<int64_t>(4, columnEnd - column));
         for (int j = 0; j < group.count; ++j)
             group.tops[j] = int64_t(y0) + field.columnDisplacement[(field.columnPhase + column + j) & 0xFF];
-        group.highest = *std::min_element(group.tops, group.tops + group.count);
-        group.lowest = *std::max_element(group.tops, group.tops + group.count);
-        group.allBegin = group.count == 4 ? group.lowest : INT64_MAX;
-        group.allEnd = group.highest + d.height;
+        const int64_t highest = *std::min_element(group.tops, group.tops + group.count);
+        const int64_t lowest = *std::max_element(group.tops, group.tops + group.count);
         const auto nearClip = [&](int64_t y) {
             return static_cast<int32_t>(std::clamp<int64_t>(y, -1, d.clipHeight + 4));
         };
-        group.blockBegin = nearClip(group.allBegin);
-        group.blockEnd = nearClip(group.allEnd);
-        group.edgeBegin = nearClip(group.highest);
-        group.edgeEnd = nearClip(group.lowest + d.height);
+        group.blockBegin = nearClip(group.count == 4 ? lowest : INT64_MAX);
+        group.blockEnd = nearClip(highest + d.height);
+        group.edgeBegin = nearClip(highest);
+        group.edgeEnd = nearClip(lowest + d.height);
         for (int j = 0; j < 4; ++j)
             group.rowsAtZero[j] = j < group.count ? 0u - static_cast<uint32_t>(group.tops[j]) : 0u;
-        batch.yBegin = std::min(batch.yBegin, group.highest);
-        batch.yEnd = std::max(batch.yEnd, group.lowest + d.height);
+        batch.yBegin = std::min(batch.yBegin, highest);
+        batch.yEnd = std::max(batch.yEnd, lowest + d.height);
     }
     batch.yBegin = std::max<int64_t>(batch.yBegin, 0);
     batch.yEnd = std::min(batch.yEnd, d.clipHeight);
