@@ -254,21 +254,29 @@
     }
 
     // The module, fetched once: compiled while it streams where the browser can and the server says it is
-    // WebAssembly, else from its bytes. A page opened as a file cannot fetch it in most browsers.
+    // WebAssembly, else from its bytes. A page opened as a file (a double-click in the unzipped folder) may
+    // not fetch; there the module comes in a script, orvelle-module.js, as base64.
     function load() {
+        if (location.protocol === 'file:')
+            return moduleFromScript().then((bytes) => WebAssembly.instantiate(bytes, {}));
         return fetch('orvelle.wasm').then((response) => {
             if (!response.ok)
                 throw new Error(`orvelle.wasm: HTTP ${response.status} ${response.statusText}`.trim());
-            const bytes = () => response.arrayBuffer().then((buffer) => WebAssembly.instantiate(buffer, {}));
             if (typeof WebAssembly.instantiateStreaming !== 'function' ||
                 !/^application\/wasm\b/.test(response.headers.get('Content-Type') || ''))
-                return bytes();
+                return response.arrayBuffer().then((bytes) => WebAssembly.instantiate(bytes, {}));
             return WebAssembly.instantiateStreaming(response, {});
-        }, (error) => {
-            if (location.protocol === 'file:')
-                throw new Error('opened as a file, the page cannot fetch its module: serve its folder ' +
-                    '(for example python3 -m http.server in it) and open it at http://localhost:8000/');
-            throw error;
+        });
+    }
+
+    function moduleFromScript() {
+        return new Promise((resolve, reject) => {
+            const script = document.createElement('script');
+            script.src = 'orvelle-module.js';
+            script.onload = () => resolve(Uint8Array.from(atob(window.orvelleModule), (c) => c.charCodeAt(0)));
+            script.onerror = () => reject(new Error('orvelle-module.js is missing: serve the page\'s folder ' +
+                '(for example python3 -m http.server in it) and open it at http://localhost:8000/'));
+            document.head.appendChild(script);
         });
     }
 
