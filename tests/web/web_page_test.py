@@ -310,6 +310,22 @@ def check_paths(page):
             check(page.wait(holds, 10), f"{name}: after {step}, not {holds}: the note says '{page.js(NOTE)}'")
 
 
+def check_failed_compile():
+    """A compiler that fails stops the page's build and the compilers still running."""
+    with tempfile.TemporaryDirectory() as work:
+        with open(os.path.join(work, "emcc"), "w", encoding="utf-8") as emcc:
+            emcc.write(f'#!/bin/sh\ncase "$*" in *bitmap_sprite*) exit 1 ;; esac\nexec sleep 30.{os.getpid()}\n')
+        os.chmod(os.path.join(work, "emcc"), 0o755)
+        build = subprocess.run([os.path.join(os.path.dirname(__file__), "../../web/build-page"), work],
+                               env=dict(os.environ, PATH=f"{work}:{os.environ['PATH']}"),
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)  # no pipe a compiler left holds
+        time.sleep(0.3)
+        left = subprocess.run(["pgrep", "-f", f"sleep 30.{os.getpid()}"], capture_output=True, text=True).stdout.split()
+        for pid in left:
+            os.kill(int(pid), 15)
+        check(build.returncode != 0 and not left, f"a failed compile: exit {build.returncode}, {len(left)} compilers left")
+
+
 def main():
     folder, tool = sys.argv[1:3]
     needs = {f"the page in '{folder}' (scripts/build web)": os.path.isfile(os.path.join(folder, "orvelle.wasm")),
@@ -320,6 +336,7 @@ def main():
         print("web_page_test: skipped: missing", ", ".join(missing), "(scripts/setup installs the programs)")
         return 77
     from selenium import webdriver
+    check_failed_compile()
     weight = sum(os.path.getsize(os.path.join(folder, name)) for name in os.listdir(folder))
     check(weight < 100_000, f"the page's files weigh {weight} bytes, not under 100 KB")
     with socket.socket() as probe:
