@@ -124,8 +124,8 @@ def check_frames(page, tool, tick_ms, frames):
 
 
 def check_clock(page, tool):
-    """The live clock: a first frame 12 ms before the show's start, and one 3 ms after, both draw the frames
-    at 0, 16, 32... ms of the show (a time before the start once wrapped to 49.7 days)."""
+    """The live clock: a first frame 12.5 ms before the show's start, and one 3.5 ms after, both draw the
+    frames at 0, 16, 32... ms of the show (a time before the start once wrapped to 49.7 days)."""
     frames = 20
     expected = [int(line.split()[1], 16) for line in
                 render(tool, "--ms", ",".join(str(16 * n) for n in range(frames)), "--digest").splitlines()]
