@@ -282,8 +282,8 @@
 
     function failed(error) {
         page.failed = String(error);
-        say(`The show could not be loaded: ${error.message || error}`);
         button.textContent = 'Not loaded';
+        say(`The show could not be loaded: ${error.message || error}`);
         button.addEventListener('click', () => say(`The show could not be loaded: ${error.message || error}`));
     }
 
