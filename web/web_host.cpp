@@ -5,11 +5,9 @@
 #include <cstdint>
 
 #include "host_rules/show_ending.h"
-#include "show/frame_clock.h"
 #include "show/pixel_format.h"
 #include "show/screen_geometry.h"
 #include "show/show_host.h"
-#include "tools/render/crc32.h"
 
 #define WEB_EXPORT(name) extern "C" __attribute__((export_name(name)))
 
@@ -32,29 +30,18 @@ WEB_EXPORT("frameSize") uint32_t FrameSize()
     return frameSize;
 }
 
-// Starts the show at the page's tick (milliseconds, modulo 2^32): the loader times frames from it.
+// Starts the show. The page keeps its own start time and hands every frame the milliseconds since it, so
+// the tick given here only stands for that start.
 WEB_EXPORT("startShow") void StartWebShow(uint32_t tick)
 {
     StartShow(canvasRgbaFormat, tick);
 }
 
-// The tick the show was started at, as the frame clock keeps it.
-WEB_EXPORT("startTick") uint32_t StartTick()
-{
-    return startTick;
-}
-
-// Draws the frame elapsedMs after the start tick into the frame buffer.
+// Draws the frame elapsedMs after the show's start into the frame buffer.
 WEB_EXPORT("drawFrame") void DrawWebFrame(uint32_t elapsedMs)
 {
     ClearShowFrame(framePixels, framePitch);
     DrawShowFrame(framePixels, framePitch, elapsedMs);
-}
-
-// The CRC-32 of the frame buffer, as the render tool's --digest prints it.
-WEB_EXPORT("frameDigest") uint32_t FrameDigest()
-{
-    return Crc32(framePixels, frameSize);
 }
 
 // Where pointer travel is measured from, in the page's CSS pixels: the pointer's first position in full

@@ -1,7 +1,7 @@
 // Orvelle's web page: loads the show (orvelle.wasm), draws one frame per display refresh on the canvas,
 // 1:1 in device pixels and centred, and plays full screen as a screen saver on a click or a key, ended as
 // every host ends its show. ?tick-ms=N&frames=K fixes the clock, as the render tool's options do: frame i
-// at i*N ms, the picture held at frame K; window.orvelle then also lists every frame's digest.
+// at i*N ms, the picture held at frame K.
 'use strict';
 
 (() => {
@@ -12,13 +12,17 @@
     const keyPressed = 0, buttonPressed = 1, wheelTurned = 2, pointerMoved = 3, activationLost = 4;
 
     const canvas = document.getElementById('show');
+    const bar = document.getElementById('bar');
     const note = document.getElementById('note');
+    const button = document.getElementById('saver');
     const context = canvas.getContext('2d', {alpha: false});
-    const page = {framesDrawn: 0, digests: [], hiddenAt: [], shownAt: [], saver: false, failed: null};
+    const page = {framesDrawn: 0, hiddenAt: [], shownAt: [], saver: false, failed: null};
     window.orvelle = page;
 
+    // The line beside the button; the picture makes room for it, so it is never hidden under the picture.
     function say(text) {
         note.textContent = text;
+        place();
     }
 
     // The URL parameter name, a whole number least to most, or null when it is absent; a bad value is said
@@ -36,44 +40,46 @@
 
     // The canvas's CSS size is its size in device pixels over the device pixel ratio, and its corner lies on
     // a whole device pixel, so every picture pixel is one device pixel; a window too small for the picture
-    // shows it whole, scaled down to fit.
+    // shows it whole, scaled down to fit. The picture is centred in the window where the bar fits beneath
+    // it, else centred in the room above the bar (in full screen the bar is empty unless it has something
+    // to say).
     function place() {
         const ratio = window.devicePixelRatio || 1;
         const deviceWidth = Math.round(window.innerWidth * ratio);
         const deviceHeight = Math.round(window.innerHeight * ratio);
-        const scale = Math.min(1, deviceWidth / width, deviceHeight / height);
+        const aboveBar = Math.max(1, Math.floor(bar.getBoundingClientRect().top * ratio));
+        const fits = (roomHeight) => Math.min(1, deviceWidth / width, roomHeight / height);
+        const roomHeight = deviceHeight - Math.floor(height * fits(deviceHeight)) < 2 * (deviceHeight - aboveBar)
+            ? aboveBar : deviceHeight;
+        const scale = fits(roomHeight);
         const shownWidth = Math.floor(width * scale), shownHeight = Math.floor(height * scale);
         canvas.style.width = `${shownWidth / ratio}px`;
         canvas.style.height = `${shownHeight / ratio}px`;
         canvas.style.left = `${Math.floor((deviceWidth - shownWidth) / 2) / ratio}px`;
-        canvas.style.top = `${Math.floor((deviceHeight - shownHeight) / 2) / ratio}px`;
+        canvas.style.top = `${Math.floor((roomHeight - shownHeight) / 2) / ratio}px`;
     }
 
-    // The CRC-32 of bytes, as the render tool's --digest; for the canvas's own pixels, read back.
-    const crcTable = Array.from({length: 256}, (_, n) => {
-        for (let k = 0; k < 8; ++k)
-            n = n & 1 ? 0xEDB88320 ^ (n >>> 1) : n >>> 1;
-        return n >>> 0;
-    });
-    page.canvasDigest = () => {
-        const bytes = context.getImageData(0, 0, width, height).data;
-        let crc = 0xFFFFFFFF;
-        for (let i = 0; i < bytes.length; ++i)
-            crc = crcTable[(crc ^ bytes[i]) & 0xFF] ^ (crc >>> 8);
-        return (crc ^ 0xFFFFFFFF) >>> 0;
-    };
+    // Where the person has asked their system for less motion, the first frame stays still until they ask
+    // for the show (a click, a key, the button).
+    let still = matchMedia('(prefers-reduced-motion: reduce)').matches;
+    let wake = () => {};
 
     function play(show) {
         const tickMs = parameter('tick-ms', 0, 0xFFFFFFFF);
         const frames = parameter('frames', 1, maxFrames);
         const image = new ImageData(new Uint8ClampedArray(show.memory.buffer, show.framePixels(), show.frameSize()),
             width, height);
-        show.startShow(Math.floor(performance.now()) >>> 0);
+        show.startShow(0);
+        // The show's clock starts at the first frame's own time: a callback's time is the start of its
+        // frame, often a few milliseconds before this script ran, and a time before the start would wrap.
+        // Later times never run backwards either.
+        let firstTime = null, elapsed = 0;
         // One frame per display refresh: the browser calls back once per refresh it shows the page at, never
         // for a hidden page, and never with a backlog; the time given is performance.now()'s. At most one
         // call is asked for at a time, so a page shown again cannot draw twice per refresh.
         let asked = false;
-        const held = () => document.hidden || (frames !== null && page.framesDrawn >= frames);
+        const held = () => document.hidden || (frames !== null && page.framesDrawn >= frames) ||
+            (still && page.framesDrawn >= 1);
         function ask() {
             if (!asked && !held()) {
                 asked = true;
@@ -86,19 +92,57 @@
                 return;
             ask();
             const number = ++page.framesDrawn;
-            // Milliseconds modulo 2^32 since the show's start tick, as every host forms them.
-            show.drawFrame(tickMs !== null ? Math.imul(number, tickMs) >>> 0
-                : (Math.floor(now) - show.startTick()) >>> 0);
+            const time = Math.floor(now);
+            if (firstTime === null)
+                firstTime = time;
+            elapsed = Math.max(elapsed, time - firstTime);
+            // Milliseconds modulo 2^32 since the show's start, as every host forms them.
+            show.drawFrame(tickMs !== null ? Math.imul(number, tickMs) >>> 0 : elapsed >>> 0);
             context.putImageData(image, 0, 0);
-            if (tickMs !== null)
-                page.digests.push(show.frameDigest() >>> 0);
         }
         document.addEventListener('visibilitychange', () => {
             (document.hidden ? page.hiddenAt : page.shownAt).push(page.framesDrawn);
             ask();
         });
+        wake = () => {
+            if (still) {
+                still = false;
+                say('');
+                ask();
+            }
+        };
+        if (still)
+            say('Still, as your system asks for less motion: a click or a key plays the show.');
         ask();
         return show;
+    }
+
+    // Full screen, unprefixed or as Safari before 16.4 offers it; null where the browser offers none for a
+    // page (iPhone Safari).
+    const root = document.documentElement;
+    const fullscreenElement = () => document.fullscreenElement || document.webkitFullscreenElement || null;
+    function requestFullscreen() {
+        if (root.requestFullscreen)
+            return root.requestFullscreen({navigationUI: 'hide'});
+        if (!root.webkitRequestFullscreen)
+            return null;
+        // The prefixed call returns nothing: its answer is an event.
+        return new Promise((resolve, reject) => {
+            const answered = (event) => {
+                document.removeEventListener('webkitfullscreenchange', answered);
+                document.removeEventListener('webkitfullscreenerror', answered);
+                (event.type === 'webkitfullscreenchange' && fullscreenElement() ? resolve : reject)();
+            };
+            document.addEventListener('webkitfullscreenchange', answered);
+            document.addEventListener('webkitfullscreenerror', answered);
+            root.webkitRequestFullscreen();
+        });
+    }
+    function exitFullscreen() {
+        if (document.exitFullscreen)
+            document.exitFullscreen().catch(() => {});
+        else if (document.webkitExitFullscreen)
+            document.webkitExitFullscreen();
     }
 
     // The saver: full screen, the display kept on where the browser offers a wake lock, no cursor.
@@ -108,19 +152,21 @@
     let entering = false;
 
     function enterSaver() {
+        wake();
         if (page.saver || entering)
             return;
-        if (!document.documentElement.requestFullscreen) {
-            say('This browser offers no full screen: the show plays on in the page.');
+        const request = requestFullscreen();
+        if (request === null) {
+            say('This browser offers no full screen for a page: the show plays on here.');
             return;
         }
         entering = true;
-        document.documentElement.requestFullscreen({navigationUI: 'hide'}).finally(() => {
+        request.finally(() => {
             entering = false;
         }).then(() => {
             page.saver = true;
             pointerKnown = false;
-            document.documentElement.classList.add('saver');
+            root.classList.add('saver');
             say('');
             if (!navigator.wakeLock) {
                 return;
@@ -137,22 +183,29 @@
     // Leaving full screen, whoever ended it (the show's rule, or the browser's Esc).
     function saverEnded() {
         page.saver = false;
-        document.documentElement.classList.remove('saver');
+        root.classList.remove('saver');
         if (wakeLock !== null)
             wakeLock.release().catch(() => {});
         wakeLock = null;
+        place();
     }
 
     function endSaverIf(ends) {
         if (page.saver && ends) {
             saverEnded();
-            document.exitFullscreen().catch(() => {});
+            exitFullscreen();
         }
     }
 
+    // Keys that ask for nothing on their own: modifiers, and shortcuts made with them (Ctrl+R, Alt+Tab).
+    const modifiers = new Set(['Alt', 'AltGraph', 'CapsLock', 'Control', 'Fn', 'Meta', 'NumLock', 'OS', 'ScrollLock',
+        'Shift', 'Super', 'Hyper']);
+    const isRequest = (event) => !event.ctrlKey && !event.altKey && !event.metaKey && !modifiers.has(event.key) &&
+        event.key !== 'Tab';
+
     function listen(show) {
         const ends = (kind, x, y) => show.endsShow(kind, x | 0, y | 0) !== 0;
-        document.getElementById('saver').addEventListener('click', (event) => {
+        button.addEventListener('click', (event) => {
             event.stopPropagation();
             enterSaver();
         });
@@ -168,8 +221,11 @@
                 return;
             if (page.saver)
                 endSaverIf(ends(keyPressed));
-            else if (event.key !== 'Tab' && event.key !== 'Enter' && event.key !== ' ')
-                enterSaver(); // Tab, Enter and Space work the button
+            else if (isRequest(event) && !(event.target === button && (event.key === 'Enter' || event.key === ' '))) {
+                if (event.key === ' ')
+                    event.preventDefault(); // no scrolling
+                enterSaver(); // Enter and Space on the button are its own click
+            }
         });
         document.addEventListener('mousedown', () => {
             pressEnded = page.saver;
@@ -189,33 +245,64 @@
             pointerKnown = true;
         });
         window.addEventListener('blur', () => endSaverIf(ends(activationLost)));
-        document.addEventListener('fullscreenchange', () => {
-            if (!document.fullscreenElement && page.saver)
+        const fullscreenChanged = () => {
+            if (!fullscreenElement() && page.saver)
                 saverEnded();
-        });
-        window.addEventListener('resize', place);
-        // A window moved to a screen of another pixel ratio need not be resized: the ratio is watched too.
-        const watchRatio = () => matchMedia(`(resolution: ${window.devicePixelRatio}dppx)`)
-            .addEventListener('change', () => {
-                place();
-                watchRatio();
-            }, {once: true});
-        watchRatio();
+        };
+        document.addEventListener('fullscreenchange', fullscreenChanged);
+        document.addEventListener('webkitfullscreenchange', fullscreenChanged);
     }
 
+    // The module, fetched once: compiled while it streams where the browser can and the server says it is
+    // WebAssembly, else from its bytes. A page opened as a file (a double-click in the unzipped folder) may
+    // not fetch; there the module comes in a script, orvelle-module.js, as base64.
+    function load() {
+        if (location.protocol === 'file:')
+            return moduleFromScript().then((bytes) => WebAssembly.instantiate(bytes, {}));
+        return fetch('orvelle.wasm').then((response) => {
+            if (!response.ok)
+                throw new Error(`orvelle.wasm: HTTP ${response.status} ${response.statusText}`.trim());
+            if (typeof WebAssembly.instantiateStreaming !== 'function' ||
+                !/^application\/wasm\b/.test(response.headers.get('Content-Type') || ''))
+                return response.arrayBuffer().then((bytes) => WebAssembly.instantiate(bytes, {}));
+            return WebAssembly.instantiateStreaming(response, {});
+        });
+    }
+
+    function moduleFromScript() {
+        return new Promise((resolve, reject) => {
+            const script = document.createElement('script');
+            script.src = 'orvelle-module.js';
+            script.onload = () => resolve(Uint8Array.from(atob(window.orvelleModule), (c) => c.charCodeAt(0)));
+            script.onerror = () => reject(new Error('orvelle-module.js is missing: serve the page\'s folder ' +
+                '(for example python3 -m http.server in it) and open it at http://localhost:8000/'));
+            document.head.appendChild(script);
+        });
+    }
+
+    function failed(error) {
+        page.failed = String(error);
+        button.textContent = 'Not loaded';
+        say(`The show could not be loaded: ${error.message || error}`);
+        button.addEventListener('click', () => say(`The show could not be loaded: ${error.message || error}`));
+    }
+
+    window.addEventListener('resize', place);
+    // A window moved to a screen of another pixel ratio need not be resized: the ratio is watched too.
+    const watchRatio = () => matchMedia(`(resolution: ${window.devicePixelRatio}dppx)`)
+        .addEventListener('change', () => {
+            place();
+            watchRatio();
+        }, {once: true});
+    watchRatio();
     place();
     if (typeof WebAssembly !== 'object') {
-        say('This browser runs no WebAssembly, which the show needs.');
+        failed(new Error('this browser runs no WebAssembly, which the show needs.'));
         return;
     }
-    WebAssembly.instantiateStreaming(fetch('orvelle.wasm'), {})
-        .catch(() => fetch('orvelle.wasm').then((response) => response.arrayBuffer())
-            .then((bytes) => WebAssembly.instantiate(bytes, {})))
-        .then(({instance}) => {
-            instance.exports.__wasm_call_ctors();
-            listen(play(instance.exports));
-        }, (error) => {
-            page.failed = String(error);
-            say(`The show could not be loaded: ${error}`);
-        });
+    load().then(({instance}) => {
+        instance.exports.__wasm_call_ctors();
+        say('A click or a key plays Orvelle full screen, as a screen saver.');
+        listen(play(instance.exports));
+    }, failed);
 })();
