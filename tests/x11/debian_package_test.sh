@@ -30,5 +30,11 @@ done
 if command -v lintian >/dev/null; then
     lintian --fail-on error,warning "$deb" >"$work/lintian.log" 2>&1 || fail "lintian: $(cat "$work/lintian.log")"
 fi
-"${emulator[@]}" "$program" --version | grep -qx "orvelle $(dpkg-deb -f "$deb" Version)" || fail "version differs from the package's"
+status=0
+version=$("${emulator[@]}" "$program" --version) || status=$?
+if [[ $status -eq 77 ]]; then # the emulator is missing: it says so
+    echo "$version; all but the program's version checked"
+    exit 77
+fi
+[[ $version == "orvelle $(dpkg-deb -f "$deb" Version)" ]] || fail "version '$version' differs from the package's"
 echo "debian_package_test: $(basename "$deb") holds $(dpkg-deb -c "$deb" | grep -c '^-') files; Depends: $depends"
