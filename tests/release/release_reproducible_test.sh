@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The release is the same bytes however it is made: scripts/release runs twice on clean clones of the
 # repository's HEAD, in two folders of different names, one after the other, the second as the user nobody
-# when this runs as root (as the same user elsewhere, which it says); every file must be the same. Where one
-# differs, cmp names the file and its first differing byte. Before that, a clone with a changed file is
-# refused in one line.
+# when this runs as root (as the same user elsewhere, which it says); every file must be the same, and a
+# Debian package is there for each Linux architecture. Where one differs, cmp names the file and its first
+# differing byte. Before that, a clone with a changed file is refused in one line.
 #   release_reproducible_test.sh REPOSITORY
 set -euo pipefail
 repository=$(cd "$1" && pwd -P)
@@ -43,6 +43,9 @@ second=$work/second-folder/orvelle-rebuilt/build/release
 names=$(cd "$first" && printf '%s ' *)
 [[ $names == "$(cd "$second" && printf '%s ' *)" ]] ||
     fail "the releases hold different files: $names / $(cd "$second" && printf '%s ' *)"
+for architecture in amd64 arm64 armhf; do
+    [[ $names == *_"$architecture".deb* ]] || fail "no package for $architecture among $names"
+done
 status=0
 for name in $names; do
     cmp "$first/$name" "$second/$name" || status=1
