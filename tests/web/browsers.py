@@ -49,7 +49,7 @@ def private_x_server(width, height):
     """An Xvfb server on a display number it picks itself; returns the process and the display's name."""
     read, write = os.pipe()
     server = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", f"{width}x{height}x24", "-nolisten",
-                               "tcp", "-nolisten", "unix"], pass_fds=(write,), stderr=subprocess.DEVNULL,
+                               "tcp"], pass_fds=(write,), stderr=subprocess.DEVNULL,
                               start_new_session=True)
     os.close(write)
     with os.fdopen(read) as number:

@@ -9,7 +9,6 @@ screen is said on the page; a hidden page draws nothing; the page's files weigh 
 import importlib.util
 import json
 import os
-import shutil
 import socket
 import subprocess
 import sys
