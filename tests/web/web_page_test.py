@@ -127,15 +127,17 @@ def check_hidden(page):
     check(page.open("?frames=12x", 10) and "frames: bad value" in page.js("document.body.textContent"),
           "a bad frames value is not said on the page, or the show does not play")
     first_picture = page.js("orvelle.canvasDigest()")
-    shown = page.driver.current_window_handle
-    page.driver.switch_to.new_window("tab")
-    time.sleep(1)
-    page.driver.switch_to.window(shown)
-    page.wait("orvelle.shownAt.length > 0")
-    hidden_at, shown_at = page.js("orvelle.hiddenAt"), page.js("orvelle.shownAt")
-    check(len(hidden_at) == 1 and hidden_at == shown_at, f"drawn while hidden: from {hidden_at} to {shown_at}")
-    check(page.wait(f"orvelle.framesDrawn > {sum(shown_at)} + 5"), "no frames after shown again")
-    check(page.js("orvelle.canvasDigest()") != first_picture, "the page's own clock does not move the picture")
+    if page.engine.tabs:  # a second tab hides the page (not in WebKitGTK's MiniBrowser)
+        shown = page.driver.current_window_handle
+        page.driver.switch_to.new_window("tab")
+        time.sleep(1)
+        page.driver.switch_to.window(shown)
+        page.wait("orvelle.shownAt.length > 0")
+        hidden_at, shown_at = page.js("orvelle.hiddenAt"), page.js("orvelle.shownAt")
+        check(len(hidden_at) == 1 and hidden_at == shown_at, f"{page}: drawn while hidden: {hidden_at} to {shown_at}")
+        check(page.wait(f"orvelle.framesDrawn > {sum(shown_at)} + 5"), f"{page}: no frames after shown again")
+    check(page.wait(f"orvelle.framesDrawn > {page.js('orvelle.framesDrawn')} + 5") and
+          page.js("orvelle.canvasDigest()") != first_picture, f"{page}: the page's own clock does not move the picture")
     page.driver.execute_script("document.documentElement.requestFullscreen = () => Promise.reject(new Error('no'))")
     page.act(("key",))
     drawn = page.js("orvelle.framesDrawn")
@@ -190,7 +192,7 @@ def main():
                     page.driver.set_window_size(1024, 768)
                     for enter, steps in SAVER_CASES if engine.full_screen else ():
                         check_saver(page, enter, steps)
-                    if ratio == 1 and engine.tabs:
+                    if ratio == 1:
                         check_hidden(page)
                 finally:
                     browsers.quit(page.driver)
