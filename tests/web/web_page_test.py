@@ -152,10 +152,12 @@ def main():
     missing = [need for need, there in needs.items() if not there]
     engines = []
     for engine in browsers.ENGINES:
+        if sys.argv[3:] and engine.name.split()[0] not in sys.argv[3:]:
+            continue
         lacks = engine.missing()
         if lacks:
             print(f"web_page_test: {engine.name} skipped: missing {', '.join(lacks)} (scripts/setup installs it)")
-        elif not sys.argv[3:] or engine.name.split()[0] in sys.argv[3:]:
+        else:
             engines.append(engine)
     if missing or not engines:
         print("web_page_test: skipped: missing", ", ".join(missing) or "the browser",
