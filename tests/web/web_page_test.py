@@ -138,6 +138,12 @@ def check_hidden(page):
         check(page.wait(f"orvelle.framesDrawn > {sum(shown_at)} + 5"), f"{page}: no frames after shown again")
     check(page.wait(f"orvelle.framesDrawn > {page.js('orvelle.framesDrawn')} + 5") and
           page.js("orvelle.canvasDigest()") != first_picture, f"{page}: the page's own clock does not move the picture")
+    # Over plain HTTP elsewhere than on this computer browsers offer no wake lock: the page says so.
+    page.driver.execute_script("delete Navigator.prototype.wakeLock")
+    page.act(("key",))
+    check(page.wait("orvelle.saver") and page.wait("document.getElementById('note').textContent.includes("
+                                                   "'no screen wake lock')"), f"{page}: a missing wake lock is not said")
+    page.act(("key",))
     page.driver.execute_script("document.documentElement.requestFullscreen = () => Promise.reject(new Error('no'))")
     page.act(("key",))
     drawn = page.js("orvelle.framesDrawn")

@@ -122,7 +122,8 @@
             pointerKnown = false;
             document.documentElement.classList.add('saver');
             say('');
-            if (!navigator.wakeLock) {
+            if (!navigator.wakeLock) { // none in a page served over plain HTTP (other than localhost)
+                say('This browser offers no screen wake lock here (it needs HTTPS): the display may turn off.');
                 return;
             }
             navigator.wakeLock.request('screen').then((lock) => {
