@@ -2,8 +2,9 @@
 """The web page in each browser engine the machine has (browsers.py: Chromium, WebKitGTK, Firefox ESR) at
 device pixel ratios 1 and 2, served by a local HTTP server: frames at fixed ticks are the native render tool's
 (every frame's digest, and the canvas read back); the screenshot holds the native frame 1:1 and centred in
-device pixels, or the whole picture scaled down in a narrower window; full screen is entered and left as every host ends its show, and a refused wake lock or full
-screen is said on the page; a hidden page draws nothing; the page's files weigh under 100 KB.
+device pixels, or the whole picture scaled down in a narrower window; full screen is entered and left as
+every host ends its show, and a refused or missing wake lock or a refused full screen is said on the page; a
+hidden page draws nothing; the page's files weigh under 100 KB.
     web_page_test.py PAGE_FOLDER RENDER_TOOL [ENGINE...]  (Chromium, WebKitGTK, Firefox; default all;
                                                            exit 77, saying why, where something is missing)"""
 import importlib.util
