@@ -37,8 +37,9 @@ class Chromium:
         profile = tempfile.TemporaryDirectory()
         for argument in ("--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
                          "--disable-background-networking", "--disable-component-update", "--disable-sync",
-                         "--disable-dev-shm-usage", "--force-color-profile=srgb", f"--force-device-scale-factor={ratio}",
-                         f"--user-data-dir={profile.name}", "--window-size=1024,768"):
+                         "--disable-dev-shm-usage", "--force-color-profile=srgb",
+                         f"--force-device-scale-factor={ratio}", f"--user-data-dir={profile.name}",
+                         "--window-size=1024,768"):
             options.add_argument(argument)
         driver = webdriver.Chrome(options=options)
         driver.cleanups = [profile.cleanup]

@@ -142,8 +142,8 @@ def check_hidden(page):
     # Over plain HTTP elsewhere than on this computer browsers offer no wake lock: the page says so.
     page.driver.execute_script("delete Navigator.prototype.wakeLock")
     page.act(("key",))
-    check(page.wait("orvelle.saver") and page.wait("document.getElementById('note').textContent.includes("
-                                                   "'no screen wake lock')"), f"{page}: a missing wake lock is not said")
+    said = "document.getElementById('note').textContent.includes('no screen wake lock')"
+    check(page.wait("orvelle.saver") and page.wait(said), f"{page}: a missing wake lock is not said")
     page.act(("key",))
     page.driver.execute_script("document.documentElement.requestFullscreen = () => Promise.reject(new Error('no'))")
     page.act(("key",))
