@@ -168,7 +168,8 @@
             pointerKnown = false;
             root.classList.add('saver');
             say('');
-            if (!navigator.wakeLock) {
+            if (!navigator.wakeLock) { // none in a page served over plain HTTP (other than localhost)
+                say('This browser offers no screen wake lock here (it needs HTTPS): the display may turn off.');
                 return;
             }
             navigator.wakeLock.request('screen').then((lock) => {
