@@ -316,6 +316,8 @@ def test_pages(folder, served):
 
 def check_paths(page):
     for name, _, _, steps in PATHS:
+        if name == "prefixed" and not page.js("'webkitRequestFullscreen' in Element.prototype"):
+            continue  # Firefox offers the unprefixed call only
         page.open("", 0, f"{name}.html")
         for step, holds in steps:
             if step:  # once the page has loaded or failed to

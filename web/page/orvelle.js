@@ -126,15 +126,15 @@
             return root.requestFullscreen({navigationUI: 'hide'});
         if (!root.webkitRequestFullscreen)
             return null;
-        // The prefixed call returns nothing: its answer is an event.
+        // The prefixed call returns nothing: its answer is an event, prefixed or (WebKit where it also offers
+        // the unprefixed API) not.
+        const events = ['webkitfullscreenchange', 'webkitfullscreenerror', 'fullscreenchange', 'fullscreenerror'];
         return new Promise((resolve, reject) => {
             const answered = (event) => {
-                document.removeEventListener('webkitfullscreenchange', answered);
-                document.removeEventListener('webkitfullscreenerror', answered);
-                (event.type === 'webkitfullscreenchange' && fullscreenElement() ? resolve : reject)();
+                events.forEach((name) => document.removeEventListener(name, answered));
+                (event.type.endsWith('change') && fullscreenElement() ? resolve : reject)();
             };
-            document.addEventListener('webkitfullscreenchange', answered);
-            document.addEventListener('webkitfullscreenerror', answered);
+            events.forEach((name) => document.addEventListener(name, answered));
             root.webkitRequestFullscreen();
         });
     }
