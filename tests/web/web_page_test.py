@@ -68,7 +68,8 @@ class Page:
         from selenium.webdriver.common.action_chains import ActionChains
         chain = ActionChains(self.driver, duration=0)  # one pointer event a move, not a path (Firefox draws one)
         {"key": lambda: chain.send_keys("a"), "press": lambda: chain.send_keys(step[1]),
-         "chord": lambda: chain.key_down(step[1]).send_keys(step[2]).key_up(step[1]), "click": chain.click, "wheel": lambda: chain.scroll_by_amount(0, 40),
+         "chord": lambda: chain.key_down(step[1]).send_keys(step[2]).key_up(step[1]), "click": chain.click,
+         "wheel": lambda: chain.scroll_by_amount(0, 40),
          "at": lambda: chain.w3c_actions.pointer_action.move_to_location(*step[1:3]), "wait": lambda: None}[step[0]]()
         chain.perform()
         time.sleep(0.3)
@@ -115,7 +116,8 @@ def canvas_digest(page):
 
 def check_frames(page, tool, tick_ms, frames):
     what = f"{page}, tick-ms {tick_ms}"
-    check(page.open(f"?tick-ms={tick_ms}&frames={frames}", frames, "frames.html"), f"{what}: not all {frames} frames drawn")
+    check(page.open(f"?tick-ms={tick_ms}&frames={frames}", frames, "frames.html"),
+          f"{what}: not all {frames} frames drawn")
     expected = [int(line.split()[1], 16) for line in
                 render(tool, "--tick-ms", str(tick_ms), "--frames", str(frames), "--digest").splitlines()]
     wrong = [n + 1 for n, (got, want) in enumerate(zip(page.js("digests"), expected)) if got != want]
@@ -147,8 +149,10 @@ def check_whole(page, what):
     pixel = 1 / ratio + 0.01
     room = got["bar"][1]
     fills = box[2] - box[0] >= min(640 / ratio, width) - pixel or box[3] - box[1] >= min(480 / ratio, room) - pixel
-    centred = abs(box[0] + box[2] - width) <= 2 * pixel and min(abs(box[1] + box[3] - h) for h in (height, room)) <= 2 * pixel
-    check(zoom == 1 and scroll_width <= width and min(box[:2]) >= 0 and box[2] <= width + 0.01 and box[3] <= height + 0.01
+    centred = (abs(box[0] + box[2] - width) <= 2 * pixel
+               and min(abs(box[1] + box[3] - h) for h in (height, room)) <= 2 * pixel)
+    check(zoom == 1 and scroll_width <= width and min(box[:2]) >= 0 and box[2] <= width + 0.01
+          and box[3] <= height + 0.01
           and abs((box[2] - box[0]) * 480 - (box[3] - box[1]) * 640) <= 640 / ratio and fills and centred,
           f"{what}: the picture is not whole and centred: {got}")
     apart = note[1] >= box[3] or note[3] <= box[1] or note[0] >= box[2] or note[2] <= box[0]
@@ -170,10 +174,12 @@ def check_placement(page, frame, width, height, one_to_one):
                           check=True, capture_output=True).stdout
     # Centred in the window, or in the room above the note's bar where it would not fit beneath the picture.
     room = math.floor(page.js("document.getElementById('bar').getBoundingClientRect().top") * page.ratio)
-    left, top = (device[0] - 640) // 2, (device[1] - 480) // 2 if device[1] - 480 >= 2 * (device[1] - room) else (room - 480) // 2
+    left = (device[0] - 640) // 2
+    top = (device[1] - 480) // 2 if device[1] - 480 >= 2 * (device[1] - room) else (room - 480) // 2
     at = [3 * (device[0] * (top + y) + left) for y in range(480)]
     wrong = [y for y in range(480) if shot[at[y]:at[y] + 1920] != frame[1920 * y:1920 * (y + 1)]]
-    check(len(shot) == 3 * device[0] * device[1] and not wrong, f"{what}: not the frame 1:1 at ({left}, {top}): {wrong[:5]}")
+    check(len(shot) == 3 * device[0] * device[1] and not wrong,
+          f"{what}: not the frame 1:1 at ({left}, {top}): {wrong[:5]}")
 
 
 def emulate(page, phone=None, reduced_motion=False):
@@ -199,9 +205,11 @@ def check_reduced_motion(page):
     emulate(page, reduced_motion=True)
     page.open("")
     time.sleep(0.5)
-    check(page.js("orvelle.framesDrawn") == 1 and "less motion" in page.js(NOTE), "reduced motion: the first frame is not held still")
+    check(page.js("orvelle.framesDrawn") == 1 and "less motion" in page.js(NOTE),
+          "reduced motion: the first frame is not held still")
     page.act(("key",))
-    check(page.wait("orvelle.saver && orvelle.framesDrawn > 5"), "reduced motion: a key does not play the show full screen")
+    check(page.wait("orvelle.saver && orvelle.framesDrawn > 5"),
+          "reduced motion: a key does not play the show full screen")
     emulate(page)
 
 
@@ -268,7 +276,8 @@ def check_hidden(page):
 
 NOTE = "document.getElementById('note').textContent"
 PLAYS = "orvelle.framesDrawn > 2"
-STRICT = "default-src 'none'; script-src 'self' 'wasm-unsafe-eval'; style-src 'self'; img-src 'self'; connect-src 'self'"
+STRICT = ("default-src 'none'; script-src 'self' 'wasm-unsafe-eval'; style-src 'self'; img-src 'self';"
+          " connect-src 'self'")
 # The loader's and the keys' paths: a test page (a script run before the page's own, a Content-Security-Policy),
 # then steps (None: only wait), each with what must then hold in the page.
 PATHS = [
@@ -281,10 +290,12 @@ PATHS = [
       (("click",), f"{NOTE}.includes('HTTP 404') && document.getElementById('saver').textContent === 'Not loaded'")]),
     ("prefixed", "delete Element.prototype.requestFullscreen; delete Document.prototype.exitFullscreen;"
      " delete Document.prototype.fullscreenElement;", None,
-     [(("key",), "orvelle.saver && !!document.webkitFullscreenElement"), (("key",), "!orvelle.saver && !document.webkitFullscreenElement")]),
+     [(("key",), "orvelle.saver && !!document.webkitFullscreenElement"),
+      (("key",), "!orvelle.saver && !document.webkitFullscreenElement")]),
     ("no-fullscreen", "delete Element.prototype.requestFullscreen; delete Element.prototype.webkitRequestFullscreen;",
      None, [(("key",), f"{NOTE}.includes('offers no full screen') && !orvelle.saver && {PLAYS}")]),
-    ("strict", "window.refused = []; document.addEventListener('securitypolicyviolation', e => refused.push(e.violatedDirective));",
+    ("strict", "window.refused = [];"
+     " document.addEventListener('securitypolicyviolation', e => refused.push(e.violatedDirective));",
      STRICT, [(None, f"{PLAYS} && refused.length === 0")]),
     ("unsafe-eval-refused", None, "default-src 'self'", [(None, f"{NOTE}.startsWith('The show could not be loaded')")]),
     ("index", None, None, [(("press", "\ue009"), PLAYS), (("press", "\ue00a"), PLAYS), (("press", "\ue03d"), PLAYS),
@@ -339,7 +350,8 @@ def check_failed_compile():
         left = subprocess.run(["pgrep", "-f", f"sleep 30.{os.getpid()}"], capture_output=True, text=True).stdout.split()
         for pid in left:
             os.kill(int(pid), 15)
-        check(build.returncode != 0 and not left, f"a failed compile: exit {build.returncode}, {len(left)} compilers left")
+        check(build.returncode != 0 and not left,
+              f"a failed compile: exit {build.returncode}, {len(left)} compilers left")
 
 
 def main():
