@@ -135,7 +135,7 @@ title=$(xdotool getwindowname "$window" 2>/dev/null)
     fail "the connect button reads $(report enter connect), not $connect_expected"
 if [[ ${ORVELLE_ABOUT_TEXTS_ONLY:-} == 1 ]]; then
     mkdir -p "$root/build/screenshots"
-    import -window root "$root/build/screenshots/about-dialog-${ORVELLE_WINE_LOCALE%%.*}.png"
+    import -window root "$root/build/screenshots/about-dialog-${ORVELLE_WINE_LOCALE%%.*}${ORVELLE_ABOUT_AS_WIN98:+-win98}.png"
     xdotool key Return
     finish_dialog enter 1
     ((failures == 0)) && echo "about dialog under ${ORVELLE_WINE_LOCALE:-}: the caption reads Kestrune・"
