@@ -52,14 +52,21 @@ void TextOutJapanese(HDC dc, int32_t x, int32_t y, const char* text, int32_t len
     }
 }
 
+bool WindowTextsAreWide()
+{
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    return GetVersionExA(&version) != FALSE && version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+}
+
 void SetWindowTextJapanese(HWND window, const char* text, int32_t length)
 {
-    if (!AnsiReadsShiftJis()) {
+    if (!AnsiReadsShiftJis() && WindowTextsAreWide()) {
         WCHAR units[maxUnits];
         ToWide(text, length, units);
         // Straight to the default handling: SetWindowTextW would send the text to an ANSI window's
         // procedure converted to the system's code page, which has no Japanese characters. Found at run
-        // time, so that no Windows 95 has to hold it for the saver to load.
+        // time, so that no Windows 95 has to hold it for the saver to load (Windows 98 has a stub of it).
         const auto defaultProcedure = ProcedureAs<LRESULT(WINAPI*)(HWND, UINT, WPARAM, LPARAM)>(
             GetProcAddress(GetModuleHandleA("USER32.DLL"), "DefWindowProcW"));
         if (defaultProcedure != nullptr &&

@@ -12,6 +12,9 @@ constexpr DWORD searchSystemDirectory = 0x800;
 
 using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
 
+// Whether RestrictLibrarySearch put the restriction in force.
+bool searchRestricted = false;
+
 } // namespace
 
 HMODULE LoadSystemLibrary(const char* name)
@@ -31,7 +34,11 @@ HMODULE LoadSystemLibrary(const char* name)
         path[at++] = *c;
     }
     path[at] = '\0';
-    return LoadLibraryA(path);
+    if (searchRestricted)
+        return LoadLibraryA(path);
+    // Without the restriction the libraries that this one imports would be searched in the program's folder
+    // first: searched from the library's own folder instead. Windows 95 has the call and the flag.
+    return LoadLibraryExA(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
 void RestrictLibrarySearch()
@@ -43,5 +50,5 @@ void RestrictLibrarySearch()
     const auto restrict =
         ProcedureAs<SetDefaultDllDirectoriesFunction>(GetProcAddress(kernel, "SetDefaultDllDirectories"));
     if (restrict != nullptr)
-        restrict(searchSystemDirectory);
+        searchRestricted = restrict(searchSystemDirectory) != FALSE;
 }

@@ -13,7 +13,10 @@
 # With SCREENSHOT it also saves a picture of the dialog there.
 # Under another code page (ORVELLE_WINE_LOCALE, as en_US.UTF-8) with ORVELLE_ABOUT_TEXTS_ONLY=1 it checks
 # the caption and the connect button alone: the same words, and "·" for the middle dot where the program
-# reads it back in code page 1252, which has only that one.
+# reads it back in code page 1252, which has only that one. With ORVELLE_ABOUT_AS_WIN98=1 as well, a copy of
+# the driver runs as Windows 98, whose windows hold no text outside their code page: the caption gets the
+# Shift-JIS bytes as they are, and the button keeps its template's text as the system gives it (question
+# marks).
 set -uo pipefail
 driver=$1
 recorder=$2
@@ -30,7 +33,13 @@ work=$(mktemp -d)
 reg() { "$wine_run" reg "$@" >/dev/null 2>&1; }
 reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ ゴシック' /t REG_SZ /d IPAGothic /f ||
     fail "cannot set the font replacement"
-reg add 'HKCU\Software\Wine\AppDefaults\about_dialog_driver.exe\X11 Driver' /v Decorated /t REG_SZ /d N /f ||
+run_driver=("$wine_run" "$driver")
+if [[ ${ORVELLE_ABOUT_AS_WIN98:-} == 1 ]]; then
+    # A copy of its own name, since the prefix keeps the Windows version per file name.
+    cp "$driver" "$work/about_dialog_driver_98.exe"
+    run_driver=("$root/tests/windows/fixtures/as-win98" "$work/about_dialog_driver_98.exe")
+fi
+reg add "HKCU\\Software\\Wine\\AppDefaults\\${run_driver[-1]##*/}\\X11 Driver" /v Decorated /t REG_SZ /d N /f ||
     fail "cannot let Wine draw the driver's frame"
 
 # Wine draws the symbols of the caption buttons with its Marlett font (Debian's fonts-wine), but does not
@@ -66,7 +75,7 @@ driver_pid=
 start_dialog() {
     local name=$1
     shift
-    "$wine_run" "$driver" "$@" >"$work/$name.out" 2>&1 &
+    "${run_driver[@]}" "$@" >"$work/$name.out" 2>&1 &
     driver_pid=$!
     for ((i = 0; i < 600; i++)); do
         grep -s -q -E '^(ready|no dialog)' "$work/$name.out" && break
@@ -108,17 +117,25 @@ dialog_is_open() { xdotool search --onlyvisible --name '^Kestrune' >/dev/null 2>
 
 # Enter: the caption, the layout, the picture and the icon, then OK as the default button.
 start_dialog enter
-caption_bytes="4b 65 73 74 72 75 6e 65 81 45"
-[[ ${ORVELLE_WINE_LOCALE:-ja_JP.UTF-8} == ja_JP* ]] || caption_bytes="4b 65 73 74 72 75 6e 65 b7"
+# The caption's bytes read back, its title on the display and the button's text in UTF-16 units: under 932;
+# under 1252 (the middle dot read back as 1252's own); and as Windows 98 under 1252 (the bytes as they are).
+read -r caption_bytes title_expected connect_expected <<<"4b,65,73,74,72,75,6e,65,81,45 Kestrune・ 63a5,7d9a"
+if [[ ${ORVELLE_ABOUT_AS_WIN98:-} == 1 ]]; then
+    title_expected=Kestrune$'\u0081'E connect_expected=003f,003f
+elif [[ ${ORVELLE_WINE_LOCALE:-ja_JP.UTF-8} != ja_JP* ]]; then
+    caption_bytes=4b,65,73,74,72,75,6e,65,b7
+fi
+caption_bytes=${caption_bytes//,/ } connect_expected=${connect_expected//,/ }
 [[ $(report enter caption) == "$caption_bytes" ]] ||
     fail "caption bytes are $(report enter caption), expected $caption_bytes: Kestrune and the middle dot"
 window=$(xdotool search --onlyvisible --name '^Kestrune' | head -1)
 title=$(xdotool getwindowname "$window" 2>/dev/null)
-[[ -n $window && $title == "Kestrune・" ]] || fail "no window titled Kestrune・ on the display (${title:-none})"
-[[ $(report enter connect) == "63a5 7d9a" ]] || fail "the connect button reads $(report enter connect), not 接続"
+[[ -n $window && $title == "$title_expected" ]] || fail "no window titled $title_expected on the display (${title:-none})"
+[[ $(report enter connect) == "$connect_expected" ]] ||
+    fail "the connect button reads $(report enter connect), not $connect_expected"
 if [[ ${ORVELLE_ABOUT_TEXTS_ONLY:-} == 1 ]]; then
     mkdir -p "$root/build/screenshots"
-    import -window root "$root/build/screenshots/about-dialog-${ORVELLE_WINE_LOCALE%%.*}.png"
+    import -window root "$root/build/screenshots/about-dialog-${ORVELLE_WINE_LOCALE%%.*}${ORVELLE_ABOUT_AS_WIN98:+-win98}.png"
     xdotool key Return
     finish_dialog enter 1
     ((failures == 0)) && echo "about dialog under ${ORVELLE_WINE_LOCALE:-}: the caption reads Kestrune・"

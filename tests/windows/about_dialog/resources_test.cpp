@@ -279,15 +279,15 @@ TEST(Resources, AreTheDialogTheIconsAndTheStillAllJapanese)
     EXPECT_EQ(LoadIconA(resourceModule, MAKEINTRESOURCEA(100)), nullptr);
 }
 
-// The manifest: DPI-aware per monitor with the older flag kept, Windows Vista to 10/11 named (Vista, 7, 8,
-// 8.1, 10), the user's own rights.
+// The manifest: DPI-aware per monitor, the older flag per monitor too (Windows 8.1 to 10 1511 read only it), Windows
+// Vista to 10/11 named (Vista, 7, 8, 8.1, 10), the user's own rights.
 TEST(Resources, ManifestDeclaresPerMonitorDpiTheSystemsAndTheUsersRights)
 {
     const Bytes bytes = ResourceBytes(MAKEINTRESOURCEA(24), 1); // RT_MANIFEST
     const std::string manifest(bytes.begin(), bytes.end());
     const char* const fragments[] = {
         "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>",
-        ">true</dpiAware>",
+        ">true/pm</dpiAware>",
         ">PerMonitorV2, PerMonitor</dpiAwareness>",
         "xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\"",
         "<supportedOS Id=\"{e2011457-1546-43c5-a5fe-008deee3d3f0}\"/>",

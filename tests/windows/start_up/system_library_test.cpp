@@ -1,5 +1,6 @@
 // LoadSystemLibrary: a library comes from the system directory or not at all, never from the program's own
-// folder, whatever the name.
+// folder, whatever the name; and where the search is not restricted (this program never restricts it), the
+// libraries that it imports come from the system directory too.
 #include "win32/system_library.h"
 
 #include <gtest/gtest.h>
@@ -50,6 +51,25 @@ TEST(SystemLibrary, LoadsOnlyFromTheSystemDirectory)
             FreeLibrary(module);
         }
     }
+}
+
+// Wine's ddraw.dll imports wined3d.dll. A wined3d.dll that exports none of its functions lies beside this
+// program (the build puts it there), and the test runs with Wine taking native libraries first for that
+// name, as Windows searches every name: searched from the program's folder, it would be taken, and ddraw.dll
+// would not load.
+TEST(SystemLibrary, TheLibrariesItImportsComeFromTheSystemDirectory)
+{
+    char system[MAX_PATH];
+    ASSERT_NE(GetSystemDirectoryA(system, MAX_PATH), 0u);
+    const HMODULE ddraw = LoadSystemLibrary("ddraw.dll");
+    ASSERT_NE(ddraw, nullptr) << "ddraw.dll did not load: the wined3d.dll beside this program was taken?";
+    const HMODULE imported = GetModuleHandleA("wined3d.dll");
+    if (imported == nullptr) {
+        FreeLibrary(ddraw);
+        GTEST_SKIP() << "this system's ddraw.dll imports no wined3d.dll";
+    }
+    EXPECT_EQ(FolderOf(imported), std::string(system)) << "wined3d.dll came from elsewhere";
+    FreeLibrary(ddraw);
 }
 
 } // namespace
