@@ -2,9 +2,9 @@
 // memory), the pixel format, the timer and the loop; the show owns its one scene, surface and clock, and
 // draws. What a host needs from the show comes through these calls, but for one record: the tick the show
 // was started at, which the frame clock keeps (startTick, show/frame_clock.h) and a host reads to time its
-// frames, keeping no copy of its own. The hosts are the DirectDraw saver (display/), the X11 saver (x11/), the
-// web page (web/), the render tool (tools/render), the resource generator (tools/resources), the frame
-// benchmark and the tests; a new host is a new caller of these calls, not a new copy of the frame's steps.
+// frames, keeping no copy of its own. The hosts are the DirectDraw saver (windows/display/), the X11 saver
+// (x11/), the web page (web/), the render tool (tools/render), the resource generator (tools/resources), the
+// frame benchmark and the tests; a new host is a new caller of these calls, not a new copy of the frame's steps.
 //
 // A frame is screenGeometry.width x screenGeometry.height pixels (show/screen_geometry.h) in the format the
 // show was started in, fill bits included; its rows lie pitch bytes apart. The calls, in the order a host

@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "display/saver_window_proc.h"
+#include "windows/display/saver_window_proc.h"
 
 namespace {
 
