@@ -6,7 +6,7 @@
 
 #include "host_rules/number_reading.h"
 #include "posix/host_process.h"
-#include "show/frame_clock.h"
+#include "show/show_host.h"
 
 namespace {
 
@@ -120,5 +120,5 @@ bool FrameHeld(const CommonOptions& clock, uint32_t frameNumber)
 
 uint32_t FrameTick(const CommonOptions& clock, uint32_t frameNumber)
 {
-    return clock.tickMs != 0 ? frameNumber * clock.tickMs : MonotonicTick() - startTick;
+    return clock.tickMs != 0 ? frameNumber * clock.tickMs : ShowElapsedMs(MonotonicTick());
 }

@@ -48,6 +48,6 @@ struct HostFrontEnd {
 int TakeCommandLine(int argc, const char* const* argv, const HostFrontEnd& host, CommonOptions& common);
 
 // The test clock: whether the picture is held (the frame limit reached), and the show's tick for frame
-// frameNumber, i*tickMs with a fixed tick, else the monotonic tick less the frame clock's startTick.
+// frameNumber, i*tickMs with a fixed tick, else the monotonic tick's time since the show's start.
 bool FrameHeld(const CommonOptions& clock, uint32_t frameNumber);
 uint32_t FrameTick(const CommonOptions& clock, uint32_t frameNumber);

@@ -13,7 +13,6 @@
 #include "host_rules/pointer_travel.h"
 #include "posix/front_end.h"
 #include "posix/host_process.h"
-#include "show/frame_clock.h"
 #include "show/pixel_format.h"
 #include "show/screen_geometry.h"
 #include "show/show_host.h"
@@ -104,7 +103,7 @@ bool WaitAndDispatch()
 
 // Frames until the show ends. Each turn first acts on what the compositor said since the last (the listeners
 // only record it); then, when an output that shows the show's last frame is ready for another, the show draws
-// the next (at the monotonic tick less the frame clock's startTick, or with a fixed tick at frameNumber *
+// the next (at the monotonic tick's time since the show's start, or with a fixed tick at frameNumber *
 // tickMs), and the last frame is put on every ready output that does not show it yet. So the show draws once per
 // refresh of its fastest output, however many outputs there are; a held picture (the frame limit reached)
 // is still put on outputs that have not shown it. The compositor's frame callbacks are the schedule: one per
@@ -154,7 +153,7 @@ int main(int argc, char** argv)
         CloseHost();
         return 1;
     }
-    // The show's clock starts at the end of the set-up; frames are timed from its startTick.
+    // The show's clock starts at the end of the set-up; frames are timed from that tick.
     StartShow(xrgb8888Format, MonotonicTick());
     const int status = RunFrames(options);
     CloseHost();

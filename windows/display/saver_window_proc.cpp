@@ -2,7 +2,6 @@
 #include "windows/display/saver_window_proc.h"
 
 #include "host_rules/picture_placement.h"
-#include "show/frame_clock.h"
 #include "show/screen_geometry.h"
 #include "show/show_host.h"
 #include "windows/display/screen_monitors.h"
@@ -181,7 +180,7 @@ void DrawFrame(WindowsHost& host)
     DDSURFACEDESC locked = {};
     locked.dwSize = sizeof locked;
     if (device.offscreenSurface->Lock(nullptr, &locked, DDLOCK_WAIT, nullptr) == DD_OK) {
-        DrawShowFrame(static_cast<uint8_t*>(locked.lpSurface), locked.lPitch, GetTickCount() - startTick);
+        DrawShowFrame(static_cast<uint8_t*>(locked.lpSurface), locked.lPitch, ShowElapsedMs(GetTickCount()));
         device.offscreenSurface->Unlock(nullptr);
     }
     device.directDraw->WaitForVerticalBlank(DDWAITVB_BLOCKBEGIN, nullptr);
