@@ -20,13 +20,17 @@
 
 namespace {
 
-bool xdgShell = false; // --xdg-shell: fullscreen windows even where the compositor offers the layer shell
+// The Wayland saver's command line.
+struct WaylandOptions {
+    bool xdgShell = false; // --xdg-shell: fullscreen windows even where the compositor offers the layer shell
+    CommonOptions common;  // --display, else the environment's; the test clock
+};
 
 constexpr HostOption ownOptions[] = {{"xdg-shell", false}};
 
-bool TakeOwnOption(int, const char*)
+bool TakeOwnOption(void* record, int, const char*)
 {
-    xdgShell = true;
+    static_cast<WaylandOptions*>(record)->xdgShell = true;
     return true;
 }
 
@@ -145,17 +149,17 @@ int RunFrames(const CommonOptions& options)
 int main(int argc, char** argv)
 {
     CatchEndSignals();
-    CommonOptions options;
-    if (const int status = TakeCommandLine(argc, argv, waylandFrontEnd, options); status >= 0)
+    WaylandOptions options;
+    if (const int status = TakeCommandLine(argc, argv, waylandFrontEnd, &options, options.common); status >= 0)
         return status;
-    waylandHost.useLayerShell = !xdgShell;
-    if (!ConnectHost(options.displayName)) {
+    waylandHost.useLayerShell = !options.xdgShell;
+    if (!ConnectHost(options.common.displayName)) {
         CloseHost();
         return 1;
     }
     // The show's clock starts at the end of the set-up; frames are timed from that tick.
     StartShow(xrgb8888Format, MonotonicTick());
-    const int status = RunFrames(options);
+    const int status = RunFrames(options.common);
     CloseHost();
     if (endSignal != 0)
         EndBySignal(endSignal);

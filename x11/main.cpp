@@ -177,8 +177,8 @@ int main(int argc, char** argv)
 {
     CatchEndSignals();
 
-    HostOptions& options = hostOptions;
-    if (const int status = TakeCommandLine(argc, argv, x11FrontEnd, options.common); status >= 0)
+    HostOptions options;
+    if (const int status = TakeCommandLine(argc, argv, x11FrontEnd, &options, options.common); status >= 0)
         return status;
     if (!TakeSaverWindow(options))
         return 1;
