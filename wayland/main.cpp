@@ -113,7 +113,7 @@ bool WaitAndDispatch()
 // is still put on outputs that have not shown it. The compositor's frame callbacks are the schedule: one per
 // refresh it shows the surface at, none for a hidden one, never a backlog, so the host keeps no timer of its
 // own. Returns the exit status: 0 for user activity or a signal, 1 for a lost connection or a failure.
-int RunFrames(const CommonOptions& options)
+int RunFramePump(const CommonOptions& options)
 {
     WaylandHost& host = waylandHost;
     uint32_t frameNumber = 0;
@@ -153,13 +153,13 @@ int main(int argc, char** argv)
     if (const int status = TakeCommandLine(argc, argv, waylandFrontEnd, &options, options.common); status >= 0)
         return status;
     waylandHost.useLayerShell = !options.xdgShell;
-    if (!ConnectHost(options.common.displayName)) {
+    if (!OpenHost(options.common.displayName)) {
         CloseHost();
         return 1;
     }
     // The show's clock starts at the end of the set-up; frames are timed from that tick.
     StartShow(xrgb8888Format, MonotonicTick());
-    const int status = RunFrames(options.common);
+    const int status = RunFramePump(options.common);
     CloseHost();
     if (endSignal != 0)
         EndBySignal(endSignal);

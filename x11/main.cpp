@@ -183,14 +183,14 @@ int main(int argc, char** argv)
     if (!TakeSaverWindow(options))
         return 1;
 
-    if (!OpenHostDisplay(options.common.displayName))
+    if (!OpenHost(options.common.displayName))
         return 1;
-    if (!SetUpHostWindow(options.placement, options.windowId)) {
+    if (!SetupHostWindow(options.placement, options.windowId)) {
         CloseHost(true);
         return 1;
     }
     // The show's clock starts at the end of the set-up; frames are timed from that tick.
-    if (!SetUpFrameImage(MonotonicTick())) {
+    if (!SetupFrameImage(MonotonicTick())) {
         CloseHost(true);
         return 1;
     }

@@ -161,7 +161,7 @@ void OnPaint(const WindowsHost& host, HWND window)
 
 // One frame: clear, lock, advance the clock, update and draw the scene, unlock, wait for the vertical blank
 // and copy the picture to the screen. A failed lock still shows the cleared picture.
-void DrawFrame(WindowsHost& host)
+void PumpFrame(WindowsHost& host)
 {
     DisplayDevice& device = host.device;
     // Surfaces are lost when the display is taken away (the saver window minimised by a loss of
@@ -214,7 +214,7 @@ LRESULT SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     case WM_PAINT: OnPaint(host, window); break;
     case WM_USER:
         if (host.device.directDraw != nullptr)
-            DrawFrame(host);
+            PumpFrame(host);
         break;
     default: break;
     }

@@ -59,7 +59,7 @@ void SetHandlerChainHead(FaultGuardRecord* head)
 // Unwinds every handler record above record: RtlUnwind calls their handlers with the unwinding flag and
 // unlinks them. RtlUnwind does not keep EBX, ESI, EDI and EBP on every version of Windows, so all four are
 // saved around the call; it is given the address right after the call as the place to continue.
-__attribute__((noinline)) void UnwindAbove(FaultGuardRecord* record, EXCEPTION_RECORD* exception)
+[[gnu::noinline]] void UnwindAbove(FaultGuardRecord* record, EXCEPTION_RECORD* exception)
 {
     void* unwind = reinterpret_cast<void*>(&RtlUnwind);
     asm volatile("pushl %%ebp\n\t"

@@ -104,31 +104,31 @@ uint8_t* ProcessEnvironmentBlock()
 }
 #endif
 
-__attribute__((noinline)) int32_t WriteThroughNull(const void*)
+[[gnu::noinline]] int32_t WriteThroughNull(const void*)
 {
     volatile int32_t* volatile nowhere = nullptr;
     *nowhere = 1;
     return 1;
 }
 
-__attribute__((noinline)) int32_t DivideByZero(const void*)
+[[gnu::noinline]] int32_t DivideByZero(const void*)
 {
     volatile int32_t zero = 0;
     return 7 / zero;
 }
 
-__attribute__((noinline)) int32_t ExecuteInvalidInstruction(const void*)
+[[gnu::noinline]] int32_t ExecuteInvalidInstruction(const void*)
 {
     __builtin_trap();
 }
 
-__attribute__((noinline)) int32_t RaiseOwnException(const void*)
+[[gnu::noinline]] int32_t RaiseOwnException(const void*)
 {
     RaiseException(0xE0000001, EXCEPTION_NONCONTINUABLE, 0, nullptr);
     return 1;
 }
 
-__attribute__((noinline)) int32_t FaultDeepDown(const void* depth)
+[[gnu::noinline]] int32_t FaultDeepDown(const void* depth)
 {
     int32_t left = *static_cast<const int32_t*>(depth);
     volatile char stackUse[64] = {};
