@@ -36,25 +36,12 @@ bool FilterTakesFault(EXCEPTION_RECORD* exception, CONTEXT* context, EXCEPTION_D
 
 namespace {
 
-// An EXCEPTION_REGISTRATION_RECORD followed by what the guard needs to get back to its caller.
+// A registration record followed by what the guard needs to get back to its caller.
 struct FaultGuardRecord {
-    FaultGuardRecord* next;
-    void* handler;
-    void* resumeContext[5]; // __builtin_setjmp's frame pointer, resume address and stack pointer
+    EXCEPTION_REGISTRATION_RECORD link; // first, so that the handler's establisher frame is the whole record
+    void* resumeContext[5];             // __builtin_setjmp's frame pointer, resume address and stack pointer
     DWORD faultCode;
 };
-
-FaultGuardRecord* HandlerChainHead()
-{
-    FaultGuardRecord* head;
-    asm volatile("movl %%fs:0, %0" : "=r"(head));
-    return head;
-}
-
-void SetHandlerChainHead(FaultGuardRecord* head)
-{
-    asm volatile("movl %0, %%fs:0" : : "r"(head) : "memory");
-}
 
 // Unwinds every handler record above record: RtlUnwind calls their handlers with the unwinding flag and
 // unlinks them. RtlUnwind does not keep EBX, ESI, EDI and EBP on every version of Windows, so all four are
@@ -97,16 +84,16 @@ BOOL RunUnderFaultGuard(GuardedFunction function, const void* argument, int32_t*
 {
     // The record lives on this function's stack, as the system requires of registration records.
     FaultGuardRecord record = {};
-    record.handler = reinterpret_cast<void*>(&FaultGuardHandler);
+    record.link.Handler = reinterpret_cast<PEXCEPTION_ROUTINE>(&FaultGuardHandler);
     if (__builtin_setjmp(record.resumeContext) == 0) {
-        record.next = HandlerChainHead();
-        SetHandlerChainHead(&record);
+        record.link.Next = HandlerChainHead();
+        SetHandlerChainHead(&record.link);
         *result = function(argument);
-        SetHandlerChainHead(record.next);
+        SetHandlerChainHead(record.link.Next);
         return TRUE;
     }
     // Back from the handler: the records above the guard are gone; unlink the guard's own.
-    SetHandlerChainHead(record.next);
+    SetHandlerChainHead(record.link.Next);
     *result = static_cast<int32_t>(record.faultCode);
     return FALSE;
 }

@@ -16,3 +16,19 @@ using GuardedFunction = int32_t (*)(const void* argument);
 // Returns TRUE and stores the function's result in *result when the function returned, FALSE and stores
 // the fault's exception code in *result when the filter chose to handle a fault.
 BOOL RunUnderFaultGuard(GuardedFunction function, const void* argument, int32_t* result);
+
+#if defined(__i386__)
+// The head of the thread's chain of handler records, the first word of its information block (fs:[0]), and
+// setting it: the guard links its record there for the call and unlinks it after.
+inline EXCEPTION_REGISTRATION_RECORD* HandlerChainHead()
+{
+    EXCEPTION_REGISTRATION_RECORD* head;
+    asm volatile("movl %%fs:0, %0" : "=r"(head));
+    return head;
+}
+
+inline void SetHandlerChainHead(EXCEPTION_REGISTRATION_RECORD* head)
+{
+    asm volatile("movl %0, %%fs:0" : : "r"(head) : "memory");
+}
+#endif

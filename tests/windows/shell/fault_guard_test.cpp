@@ -48,19 +48,6 @@ CallInHandlerFrame:
 namespace {
 
 #if defined(__i386__)
-// The head of the thread's handler chain, the first word of its information block.
-EXCEPTION_REGISTRATION_RECORD* HandlerChainHead()
-{
-    EXCEPTION_REGISTRATION_RECORD* head;
-    asm volatile("movl %%fs:0, %0" : "=r"(head));
-    return head;
-}
-
-void SetHandlerChainHead(EXCEPTION_REGISTRATION_RECORD* head)
-{
-    asm volatile("movl %0, %%fs:0" : : "r"(head) : "memory");
-}
-
 // Calls function(argument) beneath a registration record whose handler is handler.
 int32_t CallBeneathHandler(PEXCEPTION_ROUTINE handler, GuardedFunction function, const void* argument)
 {
