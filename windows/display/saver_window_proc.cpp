@@ -200,12 +200,7 @@ void OnCreate(WindowsHost& host, HWND window)
 
 } // namespace
 
-void PrepareSaverWindowProc(WNDPROC next)
-{
-    windowsHost.nextProcedure = next;
-}
-
-LRESULT SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+void SaverWindowProc(HWND window, UINT message)
 {
     WindowsHost& host = windowsHost;
     switch (message) {
@@ -218,9 +213,6 @@ LRESULT SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
         break;
     default: break;
     }
-    if (host.nextProcedure == nullptr)
-        return DefWindowProcA(window, message, wParam, lParam);
-    return host.nextProcedure(window, message, wParam, lParam);
 }
 
 void CALLBACK FrameTimerProc(UINT, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR)

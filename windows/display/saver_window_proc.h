@@ -12,13 +12,10 @@
 // window is made, and read by the show's window procedure and by the window procedures that wrap it.
 extern int32_t isPreview;
 
-// What the show's window procedure is told before the window is made: the procedure that every message goes
-// on to after the show's own handling (DefWindowProcA when null).
-void PrepareSaverWindowProc(WNDPROC next);
-
-// The show's messages: WM_CREATE, WM_DESTROY, WM_PAINT and the frame request WM_USER. Every message, handled
-// or not, then goes to the next procedure, whose result is returned.
-LRESULT SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// The show's part of the saver window's procedure, handed every message the window's procedure passes on:
+// it acts on the show's messages (WM_CREATE, WM_DESTROY, WM_PAINT and the frame request WM_USER) and
+// returns; the window's procedure then gives the message its default handling and the answer.
+void SaverWindowProc(HWND window, UINT message);
 
 // The multimedia timer's callback, on the timer's thread: posts a frame request unless one is pending.
 void CALLBACK FrameTimerProc(UINT timer, UINT message, DWORD_PTR user, DWORD_PTR reserved1, DWORD_PTR reserved2);

@@ -1,5 +1,4 @@
-// The Windows host: the one record of the saver window's display, its frame pump and its preview, and what
-// the shell hands it before the window is made.
+// The Windows host: the one record of the saver window's display, its frame pump and its preview.
 #pragma once
 
 #include <windows.h>
@@ -12,8 +11,6 @@
 #include "windows/display/multimedia_timer.h"
 
 struct WindowsHost {
-    // Given by the shell before the window is made (PrepareSaverWindowProc).
-    WNDPROC nextProcedure; // every message goes on to it after the show's own handling
     // Found at the window's creation.
     HWND displayWindow;  // the saver window
     int32_t clientWidth; // client size at creation

@@ -14,15 +14,19 @@ namespace {
 
 using ImmAssociateContextFunction = HIMC(WINAPI*)(HWND, HIMC);
 
-HWND saverWindow = nullptr;
-int32_t closeApproved = 0;            // once non-zero, input no longer reaches the show
-int32_t inVerification = 0;           // 1 while the system's password dialog is up
-UINT autoPlayMessage = 0;             // "QueryCancelAutoPlay" on Windows 95/98/Me, else 0
-PointerOrigin pointerOrigin = {0, 0}; // where pointer travel is measured from
-DWORD lastVerifyTick = 0xFFFFFFFF;    // end of the last verification attempt; none yet
-HMODULE imeModule = nullptr;
-ImmAssociateContextFunction associateContext = nullptr;
-HIMC savedInputContext = nullptr;
+// The saver window's state on the shell's side, one record for the process's one window. The window itself
+// is a local of RunSaverWindow; the display keeps its own handle to it (WindowsHost::displayWindow).
+struct SaverWindowState {
+    int32_t closeApproved;       // once non-zero, input no longer reaches the show
+    int32_t inVerification;      // 1 while the system's password dialog is up
+    UINT autoPlayMessage;        // "QueryCancelAutoPlay" on Windows 95/98/Me, else 0
+    PointerOrigin pointerOrigin; // where pointer travel is measured from
+    DWORD lastVerifyTick;        // end of the last verification attempt; 0xFFFFFFFF: none yet
+    HMODULE imeModule;           // IMM32.DLL where the process had it loaded
+    ImmAssociateContextFunction associateContext;
+    HIMC savedInputContext; // the input context taken from the window, given back at its end
+};
+SaverWindowState saverState = {0, 0, 0, {0, 0}, 0xFFFFFFFF, nullptr, nullptr, nullptr};
 
 // Asks the window's own procedures to run the system's verifier: the answer is non-zero when the
 // password was right.
@@ -38,10 +42,10 @@ constexpr char previewTitle[] = "Preview";
 constexpr char autoPlayMessageName[] = "QueryCancelAutoPlay";
 constexpr int classIconId = 100; // the resources hold no such icon: the class gets none
 
-// The outer procedure of the saver window's class; the default procedure that the show's procedure passes
-// every message on to; and the close's check of the password (non-zero when the close may go ahead).
+// The outer procedure of the saver window's class; the default handling every message gets after the show's;
+// and the close's check of the password (non-zero when the close may go ahead).
 LRESULT CALLBACK OuterSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-LRESULT CALLBACK DefaultSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT DefaultSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 int32_t TryVerifyPassword(HWND window);
 
 void PostClose(HWND window)
@@ -49,18 +53,19 @@ void PostClose(HWND window)
     PostMessageA(window, WM_CLOSE, 0, 0);
 }
 
-// The show's window proc, then the default handling; what "pass on" means below.
+// The show's handling, then the default handling, whose answer is the message's; what "pass on" means below.
 LRESULT PassOn(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    return SaverWindowProc(window, message, wParam, lParam);
+    SaverWindowProc(window, message);
+    return DefaultSaverProc(window, message, wParam, lParam);
 }
 
 // Pointer travel is measured from where the cursor is now.
 void MeasureFromCursor()
 {
-    POINT cursor = {pointerOrigin.x, pointerOrigin.y};
+    POINT cursor = {saverState.pointerOrigin.x, saverState.pointerOrigin.y};
     GetCursorPos(&cursor);
-    pointerOrigin = {cursor.x, cursor.y};
+    saverState.pointerOrigin = {cursor.x, cursor.y};
 }
 
 // The user activity that message reports, as the show's event; false for a message that reports none. The
@@ -81,7 +86,7 @@ bool ActivityEvent(UINT message, WPARAM wParam, ShowEvent& event)
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN: event = {ShowEventKind::buttonPressed}; return true;
     case WM_MOUSEMOVE: {
-        POINT cursor = {pointerOrigin.x, pointerOrigin.y};
+        POINT cursor = {saverState.pointerOrigin.x, saverState.pointerOrigin.y};
         GetCursorPos(&cursor);
         event = {ShowEventKind::pointerMoved, cursor.x, cursor.y};
         return true;
@@ -102,7 +107,7 @@ bool HandleActivity(HWND window, UINT message, WPARAM wParam, LRESULT& result)
         return true;
     }
     ShowEvent event = {ShowEventKind::none};
-    if (ActivityEvent(message, wParam, event) && EndsShow(pointerOrigin, event))
+    if (ActivityEvent(message, wParam, event) && EndsShow(saverState.pointerOrigin, event))
         PostClose(window);
     return false;
 }
@@ -170,12 +175,13 @@ WPARAM RunMessageLoop()
 // The input method is detached from the window, using IMM32 only if it is already loaded.
 void DetachInputMethod(HWND window)
 {
-    imeModule = GetModuleHandleA("IMM32.DLL");
-    if (imeModule == nullptr)
+    saverState.imeModule = GetModuleHandleA("IMM32.DLL");
+    if (saverState.imeModule == nullptr)
         return;
-    associateContext = ProcedureAs<ImmAssociateContextFunction>(GetProcAddress(imeModule, "ImmAssociateContext"));
-    if (associateContext != nullptr)
-        savedInputContext = associateContext(window, nullptr);
+    saverState.associateContext =
+        ProcedureAs<ImmAssociateContextFunction>(GetProcAddress(saverState.imeModule, "ImmAssociateContext"));
+    if (saverState.associateContext != nullptr)
+        saverState.savedInputContext = saverState.associateContext(window, nullptr);
 }
 
 // In preview, help and the context menu are the host window's: forwarded to it, and answered here.
@@ -203,7 +209,7 @@ bool RestoreMinimised(HWND window, UINT message, WPARAM wParam)
         PostMessageA(window, SaverRestoreMessage, 0, 0);
     if (message != SaverRestoreMessage)
         return false;
-    if (inVerification != 0) {
+    if (saverState.inVerification != 0) {
         ShowWindow(window, SW_SHOWNOACTIVATE);
         return true;
     }
@@ -233,12 +239,12 @@ bool HandleFullScreen(HWND window, UINT message, WPARAM wParam, LRESULT& result)
         result = verifyPassword != nullptr ? verifyPassword(window) : 1;
         return true;
     }
-    return inVerification == 0 && HandleActivity(window, message, wParam, result);
+    return saverState.inVerification == 0 && HandleActivity(window, message, wParam, result);
 }
 
 LRESULT CALLBACK OuterSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    const bool inputStopped = closeApproved != 0;
+    const bool inputStopped = saverState.closeApproved != 0;
     switch (message) {
     case WM_CREATE:
         DetachInputMethod(window);
@@ -247,8 +253,9 @@ LRESULT CALLBACK OuterSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM
             SetCursor(nullptr);
         break;
     case WM_DESTROY:
-        if (imeModule != nullptr && associateContext != nullptr && savedInputContext != nullptr)
-            associateContext(window, savedInputContext);
+        if (saverState.imeModule != nullptr && saverState.associateContext != nullptr &&
+            saverState.savedInputContext != nullptr)
+            saverState.associateContext(window, saverState.savedInputContext);
         // The quit message is posted first; the show then releases its timer and device.
         PostQuitMessage(0);
         break;
@@ -282,12 +289,12 @@ LRESULT CALLBACK OuterSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM
     return PassOn(window, message, wParam, lParam);
 }
 
-LRESULT CALLBACK DefaultSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT DefaultSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     LRESULT result = 0;
-    if (isPreview == 0 && closeApproved == 0 && HandleFullScreen(window, message, wParam, result))
+    if (isPreview == 0 && saverState.closeApproved == 0 && HandleFullScreen(window, message, wParam, result))
         return result;
-    if (autoPlayMessage != 0 && message == autoPlayMessage) {
+    if (saverState.autoPlayMessage != 0 && message == saverState.autoPlayMessage) {
         // AutoPlay is cancelled while a password guards the show.
         PostClose(window);
         return verifyPassword != nullptr ? 1 : 0;
@@ -297,24 +304,24 @@ LRESULT CALLBACK DefaultSaverProc(HWND window, UINT message, WPARAM wParam, LPAR
 
 int32_t TryVerifyPassword(HWND window)
 {
-    if (inVerification != 0 || closeApproved != 0)
+    if (saverState.inVerification != 0 || saverState.closeApproved != 0)
         return 0;
     if (verifyPassword == nullptr) {
-        closeApproved = 1;
+        saverState.closeApproved = 1;
         return 1;
     }
-    if (lastVerifyTick != 0xFFFFFFFF && GetTickCount() - lastVerifyTick < verifyPause)
+    if (saverState.lastVerifyTick != 0xFFFFFFFF && GetTickCount() - saverState.lastVerifyTick < verifyPause)
         return 0;
-    inVerification = 1;
+    saverState.inVerification = 1;
     MSG pending;
     PeekMessageA(&pending, window, WM_TIMER, WM_TIMER, PM_REMOVE | PM_NOYIELD);
     PeekMessageA(&pending, window, WM_TIMER, WM_TIMER, PM_REMOVE | PM_NOYIELD);
-    closeApproved = static_cast<int32_t>(SendMessageA(window, SaverVerifyMessage, 0, 0));
-    inVerification = 0;
-    if (closeApproved == 0)
+    saverState.closeApproved = static_cast<int32_t>(SendMessageA(window, SaverVerifyMessage, 0, 0));
+    saverState.inVerification = 0;
+    if (saverState.closeApproved == 0)
         SetCursor(nullptr);
-    lastVerifyTick = GetTickCount();
-    return closeApproved;
+    saverState.lastVerifyTick = GetTickCount();
+    return saverState.closeApproved;
 }
 
 } // namespace
@@ -330,21 +337,21 @@ int32_t RunSaverWindow(HWND parent)
             return 0;
         LoadPasswordSettings();
     }
-    autoPlayMessage = isWin9x != 0 ? RegisterWindowMessageA(autoPlayMessageName) : 0;
+    saverState.autoPlayMessage = isWin9x != 0 ? RegisterWindowMessageA(autoPlayMessageName) : 0;
 
     // A run whose window cannot be made ends with -1, like the other failures of the saver.
     WPARAM exitCode = static_cast<WPARAM>(-1);
-    PrepareSaverWindowProc(DefaultSaverProc);
+    HWND window = nullptr;
     if (RegisterSaverClass() != 0) {
         const RECT& area = shape.area;
-        saverWindow =
+        window =
             CreateWindowExA(shape.extendedStyle, saverClassName, shape.title, shape.style, area.left, area.top,
                             area.right - area.left, area.bottom - area.top, parent, nullptr, moduleInstance, nullptr);
     }
-    if (saverWindow != nullptr) {
+    if (window != nullptr) {
         if (!preview) {
-            CoverOtherMonitors(saverWindow);
-            SetForegroundWindow(saverWindow);
+            CoverOtherMonitors(window);
+            SetForegroundWindow(window);
         }
         exitCode = RunMessageLoop();
     }
