@@ -6,7 +6,7 @@
 
 #include "host_rules/number_reading.h"
 #include "posix/host_process.h"
-#include "show/frame_clock.h"
+#include "show/show_host.h"
 
 namespace {
 
@@ -62,8 +62,8 @@ bool TakeCommon(Common option, const char* value, CommonOptions& common)
 
 } // namespace
 
-OptionsResult ReadOptions(int argc, const char* const* argv, const HostOptionTable& own, CommonOptions& common,
-                          char* message, int messageSize)
+OptionsResult ReadOptions(int argc, const char* const* argv, const HostOptionTable& own, void* ownRecord,
+                          CommonOptions& common, char* message, int messageSize)
 {
     for (int i = 1; i < argc; ++i) {
         const char* name = OptionName(argv[i]);
@@ -81,7 +81,8 @@ OptionsResult ReadOptions(int argc, const char* const* argv, const HostOptionTab
             return OptionsResult::error;
         }
         const char* value = takesValue ? argv[++i] : nullptr;
-        const bool valid = option != Common::none ? TakeCommon(option, value, common) : own.take(ownOption, value);
+        const bool valid =
+            option != Common::none ? TakeCommon(option, value, common) : own.take(ownRecord, ownOption, value);
         if (!valid) {
             std::snprintf(message, messageSize, "%s: '%s' is not a valid value", argv[i - 1], value);
             return OptionsResult::error;
@@ -90,10 +91,10 @@ OptionsResult ReadOptions(int argc, const char* const* argv, const HostOptionTab
     return OptionsResult::run;
 }
 
-int TakeCommandLine(int argc, const char* const* argv, const HostFrontEnd& host, CommonOptions& common)
+int TakeCommandLine(int argc, const char* const* argv, const HostFrontEnd& host, void* ownRecord, CommonOptions& common)
 {
     char text[4096];
-    switch (ReadOptions(argc, argv, host.own, common, text, sizeof text)) {
+    switch (ReadOptions(argc, argv, host.own, ownRecord, common, text, sizeof text)) {
     case OptionsResult::help:
         std::snprintf(text, sizeof text,
                       "usage: %s [options]\n%s\n%s"
@@ -120,5 +121,5 @@ bool FrameHeld(const CommonOptions& clock, uint32_t frameNumber)
 
 uint32_t FrameTick(const CommonOptions& clock, uint32_t frameNumber)
 {
-    return clock.tickMs != 0 ? frameNumber * clock.tickMs : MonotonicTick() - startTick;
+    return clock.tickMs != 0 ? frameNumber * clock.tickMs : ShowElapsedMs(MonotonicTick());
 }

@@ -13,12 +13,13 @@ struct HostOption {
     bool takesValue;
 };
 
-// A host's own options, and what it does with one it reads: take gets the option's place in the table and
-// its value (nullptr for one that takes none) and returns false when the value is not valid.
+// A host's own options, and what it does with one it reads: take gets the host's options record (the one
+// handed to the reader), the option's place in the table and its value (nullptr for one that takes none),
+// and returns false when the value is not valid.
 struct HostOptionTable {
     const HostOption* options;
     int count;
-    bool (*take)(int option, const char* value);
+    bool (*take)(void* record, int option, const char* value);
 };
 
 // The options both hosts take.
@@ -29,9 +30,9 @@ struct CommonOptions {
 };
 
 // Reads argv (one or two leading dashes on every option) into common and, through own.take, the host's
-// options. On error the one-line reason is in message.
-OptionsResult ReadOptions(int argc, const char* const* argv, const HostOptionTable& own, CommonOptions& common,
-                          char* message, int messageSize);
+// options into ownRecord. On error the one-line reason is in message.
+OptionsResult ReadOptions(int argc, const char* const* argv, const HostOptionTable& own, void* ownRecord,
+                          CommonOptions& common, char* message, int messageSize);
 
 // What a host says of itself.
 struct HostFrontEnd {
@@ -43,11 +44,13 @@ struct HostFrontEnd {
     HostOptionTable own;
 };
 
-// Reads the command line, answers --help and --version on stdout or says what is wrong on stderr. Returns
-// -1 when the host is to run, else its exit status: 0 answered, 1 the answer not written, 2 a bad command line.
-int TakeCommandLine(int argc, const char* const* argv, const HostFrontEnd& host, CommonOptions& common);
+// Reads the command line, the host's own options into ownRecord, answers --help and --version on stdout or
+// says what is wrong on stderr. Returns -1 when the host is to run, else its exit status: 0 answered, 1 the
+// answer not written, 2 a bad command line.
+int TakeCommandLine(int argc, const char* const* argv, const HostFrontEnd& host, void* ownRecord,
+                    CommonOptions& common);
 
 // The test clock: whether the picture is held (the frame limit reached), and the show's tick for frame
-// frameNumber, i*tickMs with a fixed tick, else the monotonic tick less the frame clock's startTick.
+// frameNumber, i*tickMs with a fixed tick, else the monotonic tick's time since the show's start.
 bool FrameHeld(const CommonOptions& clock, uint32_t frameNumber);
 uint32_t FrameTick(const CommonOptions& clock, uint32_t frameNumber);

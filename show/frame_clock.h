@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-extern uint32_t startTick; // system tick (milliseconds) when the show started; hosts time frames from it
+extern uint32_t startTick; // system tick (milliseconds) when the show started; frames are timed from it
 extern float sceneTime;    // seconds from startTick to the latest frame
 extern float frameDelta;   // seconds between the latest two frames; the first frame's equals its sceneTime
 

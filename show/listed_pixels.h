@@ -68,7 +68,7 @@ struct ListedDraw {
 
 // A draw of the list on pixelSurface with its pivot on (x, y), clipped only where some pixel, turned by any
 // angle, could land outside.
-ListedDraw SetUpListedDraw(const PixelList& list, double sine, double cosine, int32_t x, int32_t y,
+ListedDraw SetupListedDraw(const PixelList& list, double sine, double cosine, int32_t x, int32_t y,
                            const uint32_t* colours);
 
 // Plots the listed pixels in their order, each where the formula puts it: x + trunc(rx * c - ry * s),

@@ -28,6 +28,11 @@ void ClearShowFrame(uint8_t* pixels, int32_t pitch)
     pixelSurface.fill(pixelSurface.clearValue);
 }
 
+uint32_t ShowElapsedMs(uint32_t tick)
+{
+    return tick - startTick;
+}
+
 void DrawShowFrame(uint8_t* pixels, int32_t pitch, uint32_t elapsedMs)
 {
     pixelSurface.pixels = pixels;

@@ -223,7 +223,7 @@ void DrawBitByBit(const BitmapSprite& sprite, PixelSurface& surface, double sine
 
 } // namespace
 
-ListedDraw SetUpListedDraw(const PixelList& list, double sine, double cosine, int32_t x, int32_t y,
+ListedDraw SetupListedDraw(const PixelList& list, double sine, double cosine, int32_t x, int32_t y,
                            const uint32_t* colours)
 {
     const PixelSurface& surface = pixelSurface;
@@ -265,5 +265,5 @@ void DrawSpritePixels(const BitmapSprite& sprite, double sine, double cosine, in
             PackColours(sprite.palette, pixelSurface, kept);
             return true;
         });
-    DrawListedFast(*list, SetUpListedDraw(*list, sine, cosine, x, y, packed->colours.data() + sprite.colourOffset));
+    DrawListedFast(*list, SetupListedDraw(*list, sine, cosine, x, y, packed->colours.data() + sprite.colourOffset));
 }

@@ -76,7 +76,7 @@ struct Multiples {
 };
 
 // A clipped draw, pixel by pixel from the tables.
-template <int BytesPerPixel> __attribute__((noinline)) void DrawClipped(const PixelList& list, const ListedDraw& draw)
+template <int BytesPerPixel> [[gnu::noinline]] void DrawClipped(const PixelList& list, const ListedDraw& draw)
 {
     // Copies, so that the compiler need not reload them after every byte stored into the frame.
     const ListedDraw d = draw;
@@ -155,8 +155,7 @@ template <int BytesPerPixel>
 // split where either numerator changes sign, and each part starts afresh from the tables; runs too short to
 // repay finding the sides are drawn pixel by pixel from the tables.
 template <int BytesPerPixel>
-__attribute__((noinline)) void DrawAlongRuns(const PixelList& list, const ListedDraw& draw, int64_t cosine,
-                                             int64_t sine)
+[[gnu::noinline]] void DrawAlongRuns(const PixelList& list, const ListedDraw& draw, int64_t cosine, int64_t sine)
 {
     constexpr int32_t shortRun = 3;
     const ListedDraw d = draw;

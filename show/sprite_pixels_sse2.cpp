@@ -84,7 +84,7 @@ inline void DrawFour(const PixelList& list, int32_t i, const ListedDraw& d, cons
 // Four pixels at a time where clip size and pitch fit 16 bits, as the offsets' multiply-add needs; the
 // pixels left over, or all of them otherwise, one by one.
 template <int BytesPerPixel, bool Clip>
-__attribute__((noinline)) void DrawFourAtATime(const PixelList& list, const ListedDraw& draw)
+[[gnu::noinline]] void DrawFourAtATime(const PixelList& list, const ListedDraw& draw)
 {
     // A copy, so that the compiler need not reload its values after every byte stored into the frame.
     const ListedDraw d = draw;

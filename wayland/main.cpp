@@ -13,7 +13,6 @@
 #include "host_rules/pointer_travel.h"
 #include "posix/front_end.h"
 #include "posix/host_process.h"
-#include "show/frame_clock.h"
 #include "show/pixel_format.h"
 #include "show/screen_geometry.h"
 #include "show/show_host.h"
@@ -21,13 +20,17 @@
 
 namespace {
 
-bool xdgShell = false; // --xdg-shell: fullscreen windows even where the compositor offers the layer shell
+// The Wayland saver's command line.
+struct WaylandOptions {
+    bool xdgShell = false; // --xdg-shell: fullscreen windows even where the compositor offers the layer shell
+    CommonOptions common;  // --display, else the environment's; the test clock
+};
 
 constexpr HostOption ownOptions[] = {{"xdg-shell", false}};
 
-bool TakeOwnOption(int, const char*)
+bool TakeOwnOption(void* record, int, const char*)
 {
-    xdgShell = true;
+    static_cast<WaylandOptions*>(record)->xdgShell = true;
     return true;
 }
 
@@ -104,13 +107,13 @@ bool WaitAndDispatch()
 
 // Frames until the show ends. Each turn first acts on what the compositor said since the last (the listeners
 // only record it); then, when an output that shows the show's last frame is ready for another, the show draws
-// the next (at the monotonic tick less the frame clock's startTick, or with a fixed tick at frameNumber *
+// the next (at the monotonic tick's time since the show's start, or with a fixed tick at frameNumber *
 // tickMs), and the last frame is put on every ready output that does not show it yet. So the show draws once per
 // refresh of its fastest output, however many outputs there are; a held picture (the frame limit reached)
 // is still put on outputs that have not shown it. The compositor's frame callbacks are the schedule: one per
 // refresh it shows the surface at, none for a hidden one, never a backlog, so the host keeps no timer of its
 // own. Returns the exit status: 0 for user activity or a signal, 1 for a lost connection or a failure.
-int RunFrames(const CommonOptions& options)
+int RunFramePump(const CommonOptions& options)
 {
     WaylandHost& host = waylandHost;
     uint32_t frameNumber = 0;
@@ -146,17 +149,17 @@ int RunFrames(const CommonOptions& options)
 int main(int argc, char** argv)
 {
     CatchEndSignals();
-    CommonOptions options;
-    if (const int status = TakeCommandLine(argc, argv, waylandFrontEnd, options); status >= 0)
+    WaylandOptions options;
+    if (const int status = TakeCommandLine(argc, argv, waylandFrontEnd, &options, options.common); status >= 0)
         return status;
-    waylandHost.useLayerShell = !xdgShell;
-    if (!ConnectHost(options.displayName)) {
+    waylandHost.useLayerShell = !options.xdgShell;
+    if (!OpenHost(options.common.displayName)) {
         CloseHost();
         return 1;
     }
-    // The show's clock starts at the end of the set-up; frames are timed from its startTick.
+    // The show's clock starts at the end of the set-up; frames are timed from that tick.
     StartShow(xrgb8888Format, MonotonicTick());
-    const int status = RunFrames(options);
+    const int status = RunFramePump(options.common);
     CloseHost();
     if (endSignal != 0)
         EndBySignal(endSignal);

@@ -83,7 +83,7 @@ const char* MissingGlobal()
 
 } // namespace
 
-bool ConnectHost(const char* displayName)
+bool OpenHost(const char* displayName)
 {
     WaylandHost& host = waylandHost;
     host.display = wl_display_connect(displayName);

@@ -90,7 +90,7 @@ extern WaylandHost waylandHost;
 
 // Connects to the display (the name, else $WAYLAND_SOCKET or $WAYLAND_DISPLAY, as libwayland chooses) and
 // binds the globals; false, with one line on stderr, when it cannot or a needed global is missing.
-bool ConnectHost(const char* displayName);
+bool OpenHost(const char* displayName);
 
 // What the registry hands on: an output or a seat offered (bound here) or taken away (marked, let go of at
 // the loop's next turn). RemoveSeat says whether the name was the seat's.

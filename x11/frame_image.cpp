@@ -60,7 +60,7 @@ bool AttachSharedSegment(XImage* image)
 // The image in a shared memory segment that the server reads straight from: no copy through the socket.
 // Only where the server takes the show's little-endian pixels as they are, and attaches the segment (a
 // remote server cannot).
-bool SetUpSharedImage()
+bool SetupSharedImage()
 {
     X11Host& host = x11Host;
     Display* display = host.display;
@@ -92,7 +92,7 @@ bool SetUpSharedImage()
 
 // The image over the static buffer, sent through the socket by XPutImage, which also swaps the show's
 // little-endian pixels for a server of the other byte order.
-bool SetUpPlainImage()
+bool SetupPlainImage()
 {
     X11Host& host = x11Host;
     XImage* image =
@@ -112,10 +112,10 @@ bool SetUpPlainImage()
 
 } // namespace
 
-bool SetUpFrameImage(uint32_t tick)
+bool SetupFrameImage(uint32_t tick)
 {
     X11Host& host = x11Host;
-    if (!SetUpSharedImage() && !SetUpPlainImage()) {
+    if (!SetupSharedImage() && !SetupPlainImage()) {
         std::fputs("orvelle: cannot make an image for the display\n", stderr);
         return false;
     }

@@ -5,8 +5,6 @@
 
 #include "host_rules/number_reading.h"
 
-HostOptions hostOptions;
-
 namespace {
 
 constexpr HostOption ownOptions[] = {
@@ -18,11 +16,12 @@ constexpr HostOption ownOptions[] = {
 constexpr Placement placements[] = {Placement::ownWindow, Placement::root, Placement::fullScreen, Placement::windowId};
 static_assert(std::size(ownOptions) == std::size(placements));
 
-bool TakeOwnOption(int option, const char* value)
+bool TakeOwnOption(void* record, int option, const char* value)
 {
-    hostOptions.placement = placements[option];
-    hostOptions.placementGiven = true;
-    return value == nullptr || ReadWindowId(value, hostOptions.windowId);
+    HostOptions& options = *static_cast<HostOptions*>(record);
+    options.placement = placements[option];
+    options.placementGiven = true;
+    return value == nullptr || ReadWindowId(value, options.windowId);
 }
 
 } // namespace

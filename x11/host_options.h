@@ -21,6 +21,5 @@ struct HostOptions {
     CommonOptions common;        // -display, else $DISPLAY; the test clock
 };
 
-// The process's options, which the front end fills.
-extern HostOptions hostOptions;
+// What the X11 saver says of itself, and its own options, which the front end reads into a HostOptions.
 extern const HostFrontEnd x11FrontEnd;

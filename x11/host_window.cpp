@@ -249,7 +249,7 @@ bool UseForeignWindow(Window window)
 
 } // namespace
 
-bool OpenHostDisplay(const char* displayName)
+bool OpenHost(const char* displayName)
 {
     X11Host& host = x11Host;
     host.display = XOpenDisplay(displayName);
@@ -264,7 +264,7 @@ bool OpenHostDisplay(const char* displayName)
     return true;
 }
 
-bool SetUpHostWindow(Placement placement, unsigned long windowId)
+bool SetupHostWindow(Placement placement, unsigned long windowId)
 {
     X11Host& host = x11Host;
     bool ready = false;

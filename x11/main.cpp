@@ -14,7 +14,6 @@
 #include "host_rules/number_reading.h"
 #include "host_rules/show_ending.h"
 #include "posix/host_process.h"
-#include "show/frame_clock.h"
 #include "x11/refresh_rate.h"
 #include "x11/x11_host.h"
 
@@ -131,7 +130,7 @@ bool SleepUntilDue(pollfd& connection, const FrameSchedule& schedule, bool waitF
 // Frames until the show ends: each drawn as the frame pump draws it and put as soon as the server has read
 // the previous one, as the frame schedule allows; in between the program sleeps in ppoll, woken by X
 // events, the next frame's time, or an ending signal. With a fixed tick (tests) frame i is drawn at
-// i * tickMs of the show's clock, else at the monotonic tick less the frame clock's startTick, and with a
+// i * tickMs of the show's clock, else at the monotonic tick's time since the show's start, and with a
 // frame limit the picture stays at the last frame.
 void RunFramePump(const HostOptions& options)
 {
@@ -178,20 +177,20 @@ int main(int argc, char** argv)
 {
     CatchEndSignals();
 
-    HostOptions& options = hostOptions;
-    if (const int status = TakeCommandLine(argc, argv, x11FrontEnd, options.common); status >= 0)
+    HostOptions options;
+    if (const int status = TakeCommandLine(argc, argv, x11FrontEnd, &options, options.common); status >= 0)
         return status;
     if (!TakeSaverWindow(options))
         return 1;
 
-    if (!OpenHostDisplay(options.common.displayName))
+    if (!OpenHost(options.common.displayName))
         return 1;
-    if (!SetUpHostWindow(options.placement, options.windowId)) {
+    if (!SetupHostWindow(options.placement, options.windowId)) {
         CloseHost(true);
         return 1;
     }
-    // The show's clock starts at the end of the set-up; frames are timed from its startTick.
-    if (!SetUpFrameImage(MonotonicTick())) {
+    // The show's clock starts at the end of the set-up; frames are timed from that tick.
+    if (!SetupFrameImage(MonotonicTick())) {
         CloseHost(true);
         return 1;
     }

@@ -46,15 +46,15 @@ extern X11Host x11Host;
 // Each of these says what went wrong in one line on stderr and returns false when it fails.
 
 // Connects to the display (the name, or $DISPLAY when null) and installs quiet error handlers.
-bool OpenHostDisplay(const char* displayName);
+bool OpenHost(const char* displayName);
 
 // Finds or creates the window the picture goes to, with its visual's pixel format and, for the 8-bit
 // colour cube, a colormap of its own.
-bool SetUpHostWindow(Placement placement, unsigned long windowId);
+bool SetupHostWindow(Placement placement, unsigned long windowId);
 
 // Makes the 640x480 image (in shared memory when the server offers MIT-SHM, else in a static buffer) and
 // starts the show in its format, the frame clock at tick.
-bool SetUpFrameImage(uint32_t tick);
+bool SetupFrameImage(uint32_t tick);
 
 // Draws the show's frame for elapsedMs (since the tick the show started at) into the image.
 void DrawPicture(uint32_t elapsedMs);

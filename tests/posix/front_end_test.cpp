@@ -9,11 +9,11 @@
 
 namespace {
 
-// A host of two options of its own: a flag and one that takes a value, which "bad" is not.
-std::string taken; // what the host's take saw, "option=value;" for each
-bool TakeTestOption(int option, const char* value)
+// A host of two options of its own: a flag and one that takes a value, which "bad" is not. Its record is
+// what its take saw, "option=value;" for each.
+bool TakeTestOption(void* record, int option, const char* value)
 {
-    taken += std::to_string(option) + "=" + (value != nullptr ? value : "-") + ";";
+    *static_cast<std::string*>(record) += std::to_string(option) + "=" + (value != nullptr ? value : "-") + ";";
     return value == nullptr || std::string(value) != "bad";
 }
 constexpr HostOption testOptions[] = {{"flag", false}, {"id", true}};
@@ -53,10 +53,11 @@ TEST(FrontEnd, ReadsCommonAndOwnOptionsAndSaysWhatItRefuses)
         for (const char* arg : c.args)
             line += std::string(arg) + " ";
         SCOPED_TRACE(line);
-        taken.clear();
+        std::string taken;
         CommonOptions common;
         char message[128] = "";
-        EXPECT_EQ(ReadOptions(int(argv.size()), argv.data(), testTable, common, message, sizeof message), c.result);
+        EXPECT_EQ(ReadOptions(int(argv.size()), argv.data(), testTable, &taken, common, message, sizeof message),
+                  c.result);
         EXPECT_STREQ(message, c.message);
         EXPECT_EQ(taken, c.taken);
         EXPECT_EQ(common.tickMs, c.tickMs);

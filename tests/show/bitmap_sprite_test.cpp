@@ -509,15 +509,15 @@ TEST(BitmapSprite, FastPathEqualsOneByOneForEveryPivotAngleAndEdge)
             std::fill(expected.pixels(), expected.pixels() + side * side * size, 0);
             std::fill(actual.pixels(), actual.pixels() + side * side * size, 0);
             expected.attach(0, 0, 0); // the colours come packed
-            ListedDraw definition = SetUpListedDraw(list, sine, cosine, x, y, colours);
+            ListedDraw definition = SetupListedDraw(list, sine, cosine, x, y, colours);
             definition.clip = true;
             DrawListedOneByOne(list, definition);
             actual.attach(0, 0, 0);
-            DrawListedFast(list, SetUpListedDraw(list, sine, cosine, x, y, colours));
+            DrawListedFast(list, SetupListedDraw(list, sine, cosine, x, y, colours));
             if (expected.storage != actual.storage)
                 return false;
             std::fill(actual.pixels(), actual.pixels() + side * side * size, 0);
-            const bool inIntegers = DrawListedInIntegers(list, SetUpListedDraw(list, sine, cosine, x, y, colours));
+            const bool inIntegers = DrawListedInIntegers(list, SetupListedDraw(list, sine, cosine, x, y, colours));
             drawnInIntegers += inIntegers;
             return !inIntegers || expected.storage == actual.storage;
         };
@@ -580,7 +580,7 @@ TEST(BitmapSprite, IntegerWayTakesOnlyDrawsItComputesExactly)
         sprite.pivotX = c.pivotX, sprite.pivotY = c.pivotY;
         ASSERT_TRUE(ListPixels(sprite, list)) << c.name;
         uint8_t pixels[64 * 64] = {};
-        ListedDraw draw = SetUpListedDraw(list, c.sine, c.cosine, 0, 0, colours);
+        ListedDraw draw = SetupListedDraw(list, c.sine, c.cosine, 0, 0, colours);
         draw.pixels = pixels, draw.pitch = 64, draw.bytesPerPixel = 1, draw.clipWidth = 64;
         draw.clipHeight = c.clipHeight, draw.clip = true;
         // Where it is taken, it draws what the definition draws. (Nothing lands below row 16: the clip height

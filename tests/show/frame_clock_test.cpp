@@ -10,7 +10,7 @@ namespace {
 
 TEST(FrameClock, StartsAtZero)
 {
-    // Started alone, or by the show's start, which hosts call: the clock keeps the tick they time frames from.
+    // Started alone, or by the show's start, which hosts call: the clock keeps the tick frames are timed from.
     for (const bool byShow : {false, true}) {
         sceneTime = 5.0f;
         frameDelta = 1.0f;
@@ -52,15 +52,18 @@ TEST(FrameClock, ADayInSecondsHasCoarseSteps)
 
 TEST(FrameClock, TickWrapDoesNotDisturbTheClock)
 {
-    // Hosts form the elapsed count modulo 2^32 from the start tick, so after the system tick
-    // wraps, and after 24.8 days of running, the count lies anywhere up to 2^32 - 1: the clock reads it as
-    // unsigned, never as a negative time.
+    // Hosts take the elapsed count from ShowElapsedMs, modulo 2^32 from the start tick, so after the system
+    // tick wraps, and after 24.8 days of running, the count lies anywhere up to 2^32 - 1: the clock reads it
+    // as unsigned, never as a negative time.
     const struct {
+        uint32_t tick; // the host's tick, started at 0xFFFFFF00
         uint32_t elapsedMs;
         float seconds;
-    } cases[] = {{0x110, 0.272000015f}, {0x80000000u, 2147483.75f}, {0xFFFFFFFFu, 4294967.5f}};
+    } cases[] = {
+        {0x10, 0x110, 0.272000015f}, {0x7FFFFF00u, 0x80000000u, 2147483.75f}, {0xFFFFFEFFu, 0xFFFFFFFFu, 4294967.5f}};
     for (const auto& c : cases) {
         StartFrameClock(0xFFFFFF00u);
+        EXPECT_EQ(ShowElapsedMs(c.tick), c.elapsedMs) << "tick " << c.tick;
         AdvanceFrameClock(c.elapsedMs);
         EXPECT_EQ(sceneTime, c.seconds) << c.elapsedMs << " ms";
         EXPECT_EQ(frameDelta, c.seconds) << c.elapsedMs << " ms";

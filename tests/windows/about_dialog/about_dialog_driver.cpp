@@ -14,8 +14,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "shell/about_dialog.h"
-#include "shell/shell_state.h"
+#include "windows/shell/about_dialog.h"
+#include "windows/shell/shell_state.h"
 
 namespace {
 

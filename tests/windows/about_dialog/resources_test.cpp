@@ -20,8 +20,8 @@
 #include <string>
 #include <vector>
 
-#include "resources/maker.h"
 #include "version.h"
+#include "windows/resources/maker.h"
 
 namespace {
 

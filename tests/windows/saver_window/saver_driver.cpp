@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "shell/saver_window.h"
-#include "shell/shell_state.h"
+#include "windows/shell/saver_window.h"
+#include "windows/shell/shell_state.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Tests of the system password integration, against the stand-in PASSWORD.CPL and MPR.DLL, run as Windows 98.
-#include "shell/shell_state.h"
-#include "shell/system_password.h"
+#include "windows/shell/shell_state.h"
+#include "windows/shell/system_password.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,0 @@
-// The shell's process-wide flags.
-#include "shell/shell_state.h"
-
-HINSTANCE moduleInstance = nullptr;
-int32_t isWin9x = 0;
