@@ -284,8 +284,9 @@
     function failed(error) {
         page.failed = String(error);
         button.textContent = 'Not loaded';
-        say(`The show could not be loaded: ${error.message || error}`);
-        button.addEventListener('click', () => say(`The show could not be loaded: ${error.message || error}`));
+        const why = `The show could not be loaded: ${error.message || error}`;
+        say(why);
+        button.addEventListener('click', () => say(why));
     }
 
     window.addEventListener('resize', place);

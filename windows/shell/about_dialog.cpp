@@ -63,7 +63,7 @@ INT_PTR CALLBACK AboutDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM)
         // An ANSI dialog gets the template's texts in the system's code page: outside Japan the button's
         // Japanese word would read as question marks. Windows 95/98/Me cannot hold it whole either: there
         // the template's text stays, which reads no worse than the Shift-JIS bytes would.
-        if (!AnsiReadsShiftJis() && WindowTextsAreWide())
+        if (JapaneseWindowTextsAreWide())
             SetWindowTextJapanese(GetDlgItem(dialog, connectButton), connectText, sizeof connectText - 1);
         return 1;
     }

@@ -52,8 +52,10 @@ void TextOutJapanese(HDC dc, int32_t x, int32_t y, const char* text, int32_t len
     }
 }
 
-bool WindowTextsAreWide()
+bool JapaneseWindowTextsAreWide()
 {
+    if (AnsiReadsShiftJis())
+        return false;
     OSVERSIONINFOA version = {};
     version.dwOSVersionInfoSize = sizeof version;
     return GetVersionExA(&version) != FALSE && version.dwPlatformId == VER_PLATFORM_WIN32_NT;
@@ -61,7 +63,7 @@ bool WindowTextsAreWide()
 
 void SetWindowTextJapanese(HWND window, const char* text, int32_t length)
 {
-    if (!AnsiReadsShiftJis() && WindowTextsAreWide()) {
+    if (JapaneseWindowTextsAreWide()) {
         WCHAR units[maxUnits];
         ToWide(text, length, units);
         // Straight to the default handling: SetWindowTextW would send the text to an ANSI window's

@@ -15,9 +15,10 @@ bool AnsiReadsShiftJis();
 // character set as high as the context's font, which the system's font mapper picks.
 void TextOutJapanese(HDC dc, int32_t x, int32_t y, const char* text, int32_t length);
 
-// Whether the system is of the NT line, whose windows hold their texts in UTF-16; Windows 95/98/Me keep
-// them in the ANSI code page, so no wide call can give them a character that page lacks.
-bool WindowTextsAreWide();
+// Whether Japanese window texts are set as wide text: on a system of the NT line, whose windows hold their
+// texts in UTF-16, outside code page 932. On 932 the ANSI calls read them right; Windows 95/98/Me keep window
+// texts in the ANSI code page, so no wide call can give them a character that page lacks.
+bool JapaneseWindowTextsAreWide();
 
 // Sets the window's text from length bytes of Shift-JIS: SetWindowTextA on code page 932 and on Windows
 // 95/98/Me; elsewhere the wide text through DefWindowProcW, which keeps it whole even in an ANSI window (and
