@@ -21,16 +21,29 @@ trap 'rm -rf "$work"' EXIT
 # Deterministic irregular times: steps of 0 to 96 ms, every 37th one 50 ms back.
 irregular=$(awk 'BEGIN { t = 1000; for (i = 1; i <= 300; i++) { t += (i % 37 == 0) ? -50 : (i * 7919) % 97;
                          printf "%s%d", (i > 1 ? "," : ""), t } }')
+# Runs the other tool with the options, its stdout to OUT and its stderr to OUT.err, and sets status to its
+# exit code. Wine now and then fails a program's connection to its server ("wine client error: ...", exit code
+# 1) before or while the program runs; such a run says nothing of the tool, so it is run once more, saying so.
+run_other() { # out, then the options
+    local out=$1
+    shift
+    status=0
+    "${other[@]}" "$@" >"$out" 2>"$out.err" || status=$?
+    if [[ $status -ne 0 ]] && grep -Eq '^wine( client error|:)' "$out.err"; then
+        echo "note: Wine failed to run the other tool with '$*' ($(grep -Em1 '^wine( client error|:)' "$out.err")): once more"
+        status=0
+        "${other[@]}" "$@" >"$out" 2>"$out.err" || status=$?
+    fi
+}
 compare() { # label, then the options for both tools
     local label=$1
     shift
     "$native" "$@" --digest --out "$work/native-$label" >"$work/native-$label.txt" ||
         { fail "native render $label"; return; }
-    local status=0
-    "${other[@]}" "$@" --digest --out "$work/other-$label" >"$work/other-$label.raw.txt" || status=$?
-    [[ $status -ne 77 ]] || skip "the other render tool cannot run on this machine"
+    run_other "$work/other-$label.raw.txt" "$@" --digest --out "$work/other-$label"
+    [[ $status -ne 77 ]] || skip "the other render tool cannot run on this machine: $(cat "$work/other-$label.raw.txt.err")"
     tr -d '\r' <"$work/other-$label.raw.txt" >"$work/other-$label.txt"
-    [[ $status -eq 0 ]] || { fail "other render $label exited with $status"; return; }
+    [[ $status -eq 0 ]] || { fail "other render $label exited with $status: $(cat "$work/other-$label.raw.txt.err")"; return; }
     if ! cmp -s "$work/native-$label.txt" "$work/other-$label.txt"; then
         fail "$label: frame digests differ, first difference:"
         diff "$work/native-$label.txt" "$work/other-$label.txt" | head -4
@@ -53,9 +66,8 @@ for args in "--frames 0 --digest" "--every 0 --digest" "--tick-ms 0 --frames 2 -
     "$native" $args >/dev/null 2>&1
     expected=$?
     # shellcheck disable=SC2086
-    "${other[@]}" $args >/dev/null 2>&1
-    got=$?
-    [[ $got -eq $expected ]] ||
-        fail "'$args': exit code $got, the native tool's $expected"
+    run_other "$work/other-options.txt" $args
+    [[ $status -eq $expected ]] ||
+        fail "'$args': exit code $status, the native tool's $expected; it said: $(tr -d '\r' <"$work/other-options.txt.err")"
 done
 exit $((failures > 0))
