@@ -43,7 +43,7 @@ second=$work/second-folder/orvelle-rebuilt/build/release
 names=$(cd "$first" && printf '%s ' *)
 [[ $names == "$(cd "$second" && printf '%s ' *)" ]] ||
     fail "the releases hold different files: $names / $(cd "$second" && printf '%s ' *)"
-for architecture in amd64 arm64 armhf; do
+for architecture in amd64 arm64 armhf i386; do
     [[ $names == *_"$architecture".deb* ]] || fail "no package for $architecture among $names"
 done
 status=0
