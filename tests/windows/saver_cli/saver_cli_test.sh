@@ -224,6 +224,14 @@ finish() { # name seconds
     rc=$(cat "$work/$1.rc")
     if [ -n "$code" ] && [ "$rc" = $((code & 255)) ]; then echo "$code"; else echo "${code:-none} status $rc"; fi
 }
+# Waits up to $2 seconds for window $1 to be the foreground window.
+wait_foreground() { # window seconds
+    local deadline=$((SECONDS + $2))
+    until [[ $(run_windows "$windows" foreground) == "foreground $1 "* ]]; do
+        ((SECONDS < deadline)) || return 1
+        sleep 0.2
+    done
+}
 handle_of() { case $1 in OWNER) echo "$owner" ;; OTHER) echo "$other" ;; *) echo "$1" ;; esac; }
 
 results=()
@@ -272,7 +280,8 @@ for row in "${cases[@]}"; do
         else
             saver_window=${shown#window }
             saver_window=${saver_window%% *}
-            sleep 1
+            # Input is sent once the show runs: Wine may take seconds to start it on a busy machine.
+            wait_show "$name" 30 || problems+=("the show did not start")
             front=$(run_windows "$windows" foreground)
             [[ $front == "foreground $saver_window "* ]] || problems+=("the full-screen window is not in front ($front)")
             if [ "$ending" = second ]; then
@@ -307,7 +316,8 @@ for row in "${cases[@]}"; do
             [ "$dialog_owner" = "$want_owner" ] || problems+=("dialog owner $dialog_owner, expected $check ($want_owner)")
             [ "$dialog_owner" = 0 ] || [ "$owner_enabled" = 0 ] || problems+=("the owner stays enabled under the modal dialog")
             [ "$title" = 4b65737472756e658145 ] || problems+=("dialog title bytes $title, expected Kestrune・")
-            sleep 0.5
+            # The key is typed once the dialog is the foreground window, which takes the keyboard.
+            wait_foreground "$(cut -d' ' -f2 <<<"$dialog")" 20 || problems+=("the about dialog never came to the front")
             if [ "$ending" = enter ]; then xdotool key Return; else xdotool key Escape; fi
         else
             problems+=("no about dialog (${dialog:-nothing})")
