@@ -18,6 +18,9 @@
 # Shift-JIS bytes as they are, and the button keeps its template's text as the system gives it (question
 # marks).
 set -uo pipefail
+# Titles are read back from the display and compared as UTF-8 text, whatever locale the caller has (none in
+# a bare environment, where xdotool and bash would drop or keep escaped what is not ASCII).
+export LC_ALL=C.UTF-8
 driver=$1
 recorder=$2
 still=$3
