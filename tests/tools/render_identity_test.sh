@@ -25,15 +25,15 @@ irregular=$(awk 'BEGIN { t = 1000; for (i = 1; i <= 300; i++) { t += (i % 37 == 
 # exit code. Wine now and then fails a program's connection to its server ("wine client error: ...", exit code
 # 1) before or while the program runs; such a run says nothing of the tool, so it is run once more, saying so.
 run_other() { # out, then the options
-    local out=$1
+    local out=$1 attempt wine_failure
     shift
-    status=0
-    "${other[@]}" "$@" >"$out" 2>"$out.err" || status=$?
-    if [[ $status -ne 0 ]] && grep -Eq '^wine( client error|:)' "$out.err"; then
-        echo "note: Wine failed to run the other tool with '$*' ($(grep -Em1 '^wine( client error|:)' "$out.err")): once more"
+    for attempt in first again; do
         status=0
         "${other[@]}" "$@" >"$out" 2>"$out.err" || status=$?
-    fi
+        wine_failure=$(grep -Em1 '^wine( client error|:)' "$out.err")
+        [[ $status -ne 0 && -n $wine_failure && $attempt == first ]] || return 0
+        echo "note: Wine failed to run the other tool with '$*' ($wine_failure): once more"
+    done
 }
 compare() { # label, then the options for both tools
     local label=$1
